@@ -1,0 +1,3 @@
+#include "kiv/KIV.h"
+
+CKIV* CKIV::mpInstance = nullptr;
