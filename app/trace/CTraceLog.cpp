@@ -24,8 +24,14 @@ CTraceLog::~CTraceLog()
 
 bool CTraceLog::allocate(int capacity, bool withExtras)
 {
-    close();
-    capacity_ = capacity > 0 ? capacity : kDefaultCapacity;
+    finishFile();
+    capacity = capacity > 0 ? capacity : kDefaultCapacity;
+    // The same shape keeps its storage, so that readers never see it vanish.
+    if (records_ && capacity_ == capacity && bool(extras_) == withExtras)
+        return true;
+    records_ = {};
+    extras_ = {};
+    capacity_ = capacity;
     records_ = ZeroedArray<CTraceData>(std::size_t(capacity_));
     if (withExtras && records_) {
         extras_ = ZeroedArray<sLogExtraInfo>(std::size_t(capacity_));
@@ -91,15 +97,20 @@ void CTraceLog::writePending()
     writtenCount_ = n;
 }
 
-void CTraceLog::close()
+void CTraceLog::finishFile()
 {
     if (records_ && count() != 0 && count() > writtenCount_)
         writePending();
     autoFile_.close();
-    records_ = {};
-    extras_ = {};
     count_.store(0, std::memory_order_release);
     writtenCount_ = 0;
+}
+
+void CTraceLog::close()
+{
+    finishFile();
+    records_ = {};
+    extras_ = {};
 }
 
 int CTraceLog::openLogFile(const std::string& path)

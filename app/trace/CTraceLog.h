@@ -88,6 +88,7 @@ public:
 
 private:
     void writePending();
+    void finishFile();
 
     ZeroedArray<CTraceData> records_;
     ZeroedArray<sLogExtraInfo> extras_;
