@@ -90,7 +90,7 @@ TEST(TracePipeline, EventsReachTheLiveLogAndTheWindows)
     EXPECT_EQ(f.can1.view.itemCount(), 15);
     EXPECT_EQ(f.can2.view.itemCount(), 16);
     EXPECT_EQ(f.all.acceptedTotal.load(), 31);
-    EXPECT_EQ(f.all.view.groupCount(), 6);
+    EXPECT_EQ(f.all.view.groupCount(), 7);
     EXPECT_GE(f.all.updates.load(), 1);
     // Thirty records are in the automatic log file, the 31st waits for its block.
     EXPECT_EQ(log.writtenCount(), 30);
