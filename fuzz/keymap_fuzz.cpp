@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -22,6 +23,9 @@ const std::string& inputPath()
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace kivplus;
+    // Registered once the path exists, so it runs before the path goes away.
+    static const bool removeAtExit = inputPath().empty() || std::atexit([] { std::remove(inputPath().c_str()); }) == 0;
+    (void)removeAtExit;
     FILE* file = std::fopen(inputPath().c_str(), "wb");
     if (!file)
         return 0;
