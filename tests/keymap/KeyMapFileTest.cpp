@@ -196,6 +196,16 @@ TEST_F(KeyMapFile, WritesTheDocumentInEucKrWithItsAttributeOrder)
     EXPECT_EQ(back.keyMap.findKey("12")->frames[0].messageName, "도어");
 }
 
+TEST_F(KeyMapFile, TextsOutsideEucKrSurviveAsCharacterReferences)
+{
+    fill(lists);
+    lists.keyMap.findKey("12")->frames[0].messageName = "Door € 😀 <&\"'>";
+    ASSERT_TRUE(saveKeyMapFile(target.string(), lists.refs(), names, noStylesheet));
+    Lists back;
+    ASSERT_EQ(readKeyMapFile(target.string(), DeviceMode::Interface, back.refs()).code, 0);
+    EXPECT_EQ(back.keyMap.findKey("12")->frames[0].messageName, "Door € 😀 <&\"'>");
+}
+
 TEST_F(KeyMapFile, EmptyListsStillWriteEverySection)
 {
     ASSERT_TRUE(saveKeyMapFile(target.string(), lists.refs(), names, noStylesheet));
