@@ -285,7 +285,7 @@ private:
             // A mapping without a start position (a signal group) places no signal.
             if (!child(r->parent, "default:START-POSITION"))
                 continue;
-            m.signals.push_back(signal(r, what));
+            m.signalList.push_back(signal(r, what));
         }
         return m;
     }

@@ -167,9 +167,9 @@ bool CMsgSignal::importDbcBytes(const std::string& bytes)
             message.cycleTime = clampToInt32(cycle->value.integer);
         if (const auto* prio = findAttribute(source.attributes, "Prio", true))
             message.priority = clampToInt32(prio->value.integer);
-        message.signals.reserve(source.signals.size());
-        for (const auto& signal : source.signals)
-            message.signals.push_back(makeSignal(signal));
+        message.signalList.reserve(source.signalList.size());
+        for (const auto& signal : source.signalList)
+            message.signalList.push_back(makeSignal(signal));
         messages.push_back(std::move(message));
     }
     return true;

@@ -454,7 +454,7 @@ private:
             if (receiver.kind == Token::Kind::Identifier)
                 s.receivers.push_back(receiver.text);
         }
-        file_.messages.back().signals.push_back(std::move(s));
+        file_.messages.back().signalList.push_back(std::move(s));
     }
 
     Message* findMessage(std::uint32_t id)
@@ -468,7 +468,7 @@ private:
         Message* m = findMessage(id);
         if (!m)
             return nullptr;
-        for (auto& s : m->signals) {
+        for (auto& s : m->signalList) {
             if (s.name == name)
                 return &s;
         }
@@ -688,7 +688,7 @@ private:
                 break;
             case ObjectKind::Signal:
                 for (auto& m : file_.messages) {
-                    for (auto& s : m.signals)
+                    for (auto& s : m.signalList)
                         give(s.attributes);
                 }
                 break;
@@ -713,7 +713,7 @@ private:
         };
         for (auto& m : file_.messages) {
             longName(m.attributes, "SystemMessageLongSymbol", m.name);
-            for (auto& s : m.signals)
+            for (auto& s : m.signalList)
                 longName(s.attributes, "SystemSignalLongSymbol", s.name);
         }
     }

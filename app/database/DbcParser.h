@@ -49,7 +49,7 @@ struct Message {
     std::string name;
     std::uint32_t dlc = 0;
     std::string transmitter;
-    std::vector<Signal> signals;
+    std::vector<Signal> signalList;
     std::vector<Attribute> attributes;
 };
 

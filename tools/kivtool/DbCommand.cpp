@@ -81,7 +81,7 @@ void dump(const CMsgSignal& database)
                ", \"cycleTime\": " + std::to_string(m.cycleTime) + ", \"priority\": " + std::to_string(m.priority) +
                ", \"signals\": [";
         bool firstSignal = true;
-        for (const auto& s : m.signals) {
+        for (const auto& s : m.signalList) {
             out += firstSignal ? "\n    " : ",\n    ";
             firstSignal = false;
             const bool isSigned = s.signalType == "SNM";
@@ -163,7 +163,7 @@ int run(const kivtool::Args& input)
                          extended ? " (extended)" : "");
             return 1;
         }
-        for (const auto& s : message->signals) {
+        for (const auto& s : message->signalList) {
             const std::string raw =
                 kivplus::decodeSignal(data, s.startByte, s.startBit, s.length, s.signalType, s.byteOrder);
             std::printf("%s=%s\n", s.name.c_str(), raw.c_str());
