@@ -674,23 +674,16 @@ private:
             const AttributeDefinition& def = definitions_[name];
             if (!def.fallback)
                 continue;
-            auto give = [&](std::vector<Attribute>& attributes) {
-                if (!hasAttribute(attributes, name))
-                    attributes.push_back({name, *def.fallback});
-            };
             switch (def.object) {
             case ObjectKind::Network:
-                give(file_.networkAttributes);
+                if (!hasAttribute(file_.networkAttributes, name))
+                    file_.networkAttributes.push_back({name, *def.fallback});
                 break;
             case ObjectKind::Message:
-                for (auto& m : file_.messages)
-                    give(m.attributes);
+                file_.messageDefaults.push_back({name, *def.fallback});
                 break;
             case ObjectKind::Signal:
-                for (auto& m : file_.messages) {
-                    for (auto& s : m.signalList)
-                        give(s.attributes);
-                }
+                file_.signalDefaults.push_back({name, *def.fallback});
                 break;
             case ObjectKind::Node:
             case ObjectKind::EnvVar:
@@ -726,6 +719,20 @@ private:
 };
 
 } // namespace
+
+const Attribute* findAttribute(const std::vector<Attribute>& own, const std::vector<Attribute>& defaults,
+                               const std::string& name)
+{
+    for (const auto& a : own) {
+        if (a.name == name)
+            return &a;
+    }
+    for (const auto& a : defaults) {
+        if (a.name == name)
+            return &a;
+    }
+    return nullptr;
+}
 
 ParseResult parse(std::string_view text)
 {
