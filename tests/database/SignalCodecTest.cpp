@@ -112,6 +112,18 @@ TEST(SignalCodec, TextConversions)
     EXPECT_EQ(extractSignalBits("11110000", 3, 3, 8, kMotorola), "");
 }
 
+// Lengths and DLCs from a hostile database cost neither time nor memory.
+TEST(SignalCodec, AbsurdSizesStayCheap)
+{
+    EXPECT_EQ(decodeSignal("FF", 0, 0, 2147483647, "", kIntel), "255");
+    std::uint8_t byte = 0xFF;
+    EXPECT_EQ(extractRaw(&byte, 1, 0, 0, 2147483647, kIntel), 255u);
+    std::string bits;
+    const std::string text = encodeSignal(0, 0, 2147483647, kIntel, "", "1", 1 << 30, bits);
+    EXPECT_EQ(bits.size(), static_cast<std::size_t>(kMaxFrameBytes) * 8);
+    EXPECT_EQ(text.size(), static_cast<std::size_t>(kMaxFrameBytes) * 3);
+}
+
 TEST(SignalCodec, DecimalReadingsFollowTheCLibrary)
 {
     EXPECT_EQ(readDecimalUnsigned("-1"), 18446744073709551615ull);

@@ -6,7 +6,7 @@
 #include "database/CMsgSignal.h"
 #include "database/SignalCodec.h"
 
-#include <cinttypes>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -48,11 +48,12 @@ std::string jsonString(const std::string& text)
     return out + "\"";
 }
 
+// The shortest text that reads back as the same double.
 std::string jsonNumber(double value)
 {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    return buffer;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }
 
 bool load(const std::string& path, CMsgSignal& database)
