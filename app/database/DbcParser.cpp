@@ -340,8 +340,6 @@ private:
         }
     }
 
-    void endStatement() { skipStatement(); }
-
     void section(const Token& keyword)
     {
         const std::string& word = keyword.text;
@@ -349,10 +347,7 @@ private:
             if (lexer_.peek().kind == Token::Kind::String)
                 file_.version = lexer_.next().text;
         } else if (word == "NS_") {
-            acceptPunct(':');
-            while (lexer_.peek().kind != Token::Kind::End &&
-                   !(lexer_.peek().lineStart && !lexer_.peek().indented) && lexer_.peek().text != "BS_")
-                lexer_.next();
+            newSymbols();
         } else if (word == "BS_") {
             skipRestOfLine();
         } else if (word == "BU_") {
@@ -383,6 +378,29 @@ private:
             // SIG_VALTYPE_, BO_TX_BU_, SIG_GROUP_, EV_, ENVVAR_DATA_, the
             // _REL_ sections and anything unknown carry nothing we keep.
             skipStatement();
+        }
+    }
+
+    // The NS_ list: symbols on their own lines, usually indented. It ends at
+    // the first line that starts without indentation and holds more than
+    // one token (the next section).
+    void newSymbols()
+    {
+        acceptPunct(':');
+        while (lexer_.peek().kind != Token::Kind::End) {
+            const Token& token = lexer_.peek();
+            if (!token.lineStart || token.indented) {
+                lexer_.next();
+                continue;
+            }
+            const Token taken = lexer_.next();
+            if (lexer_.peek().kind == Token::Kind::End || lexer_.peek().lineStart)
+                continue;
+            if (taken.kind == Token::Kind::Identifier)
+                section(taken);
+            else
+                skipStatement();
+            return;
         }
     }
 
@@ -510,7 +528,7 @@ private:
             }
         }
         expect(Token::Kind::String, "the comment text");
-        endStatement();
+        skipStatement();
     }
 
     static ObjectKind objectKind(const std::string& word, bool& known)
@@ -556,7 +574,7 @@ private:
         } else {
             fail(type, "unknown attribute type " + type.text);
         }
-        endStatement();
+        skipStatement();
         if (definitions_.find(name) == definitions_.end())
             definitionOrder_.push_back(name);
         definitions_[name] = std::move(definition);
@@ -611,7 +629,7 @@ private:
     {
         const std::string name = expect(Token::Kind::String, "the attribute name").text;
         AttributeValue value = attributeValue(name);
-        endStatement();
+        skipStatement();
         const auto def = definitions_.find(name);
         if (def != definitions_.end())
             def->second.fallback = std::move(value);
@@ -639,7 +657,7 @@ private:
             }
         }
         AttributeValue value = attributeValue(name);
-        endStatement();
+        skipStatement();
         if (target)
             target->push_back({name, std::move(value)});
     }

@@ -236,6 +236,13 @@ TEST_F(DbcImport, ToleratesAMissingSemicolonBeforeTheNextSection)
     EXPECT_EQ(database.messages[0].signalList[1].valueTable.size(), 1u);
 }
 
+TEST_F(DbcImport, NamespaceListWithoutIndentation)
+{
+    load("VERSION \"\"\nNS_ :\nCM_\nBA_DEF_\nBO_TX_BU_\n\nBS_:\nBU_: A\nBO_ 5 M: 1 A\n");
+    ASSERT_EQ(database.messageCount(), 1u);
+    EXPECT_EQ(database.messages[0].id, 5u);
+}
+
 TEST(DbcImportErrors, FailWithTheLineNumber)
 {
     struct Case {
