@@ -4,6 +4,7 @@
 #include <libxml/xpath.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,10 +22,22 @@ public:
     static XmlDocument parseFile(const std::string& path);
     static XmlDocument parseMemory(const char* data, std::size_t size);
 
+    // A new document (XML 1.0) with no root element yet.
+    static XmlDocument create();
+
     explicit operator bool() const { return doc_ != nullptr; }
     xmlDocPtr get() const { return doc_.get(); }
     xmlNodePtr root() const { return doc_ ? xmlDocGetRootElement(doc_.get()) : nullptr; }
     const std::string& error() const { return error_; }
+
+    // Creates the root element (replacing any); null on failure.
+    xmlNodePtr createRoot(const char* name);
+    // The document as bytes in the given encoding (e.g. "euc-kr"), with an XML
+    // declaration naming it; characters the encoding lacks become character
+    // references. indent lays elements out on lines of their own. None on failure.
+    std::optional<std::string> serialize(const char* encoding, bool indent) const;
+    // Gives up ownership of the document (for APIs that take it over).
+    xmlDocPtr release() { return doc_.release(); }
 
 private:
     struct Free {
@@ -55,6 +68,21 @@ public:
 private:
     xmlXPathContextPtr context_ = nullptr;
 };
+
+// Appends a new element child; null on failure.
+xmlNodePtr xmlAppendElement(xmlNodePtr parent, const char* name);
+// Adds an attribute after the existing ones; false on failure.
+bool xmlSetAttribute(xmlNodePtr node, const char* name, const std::string& value);
+// Sets the text content of an element; false on failure.
+bool xmlSetText(xmlNodePtr node, const std::string& text);
+
+// Value of an attribute, or none when it is absent.
+std::optional<std::string> xmlOptionalAttribute(xmlNodePtr node, const char* name);
+// Element descendants of node with the given local name, in document order
+// (node itself included when includeSelf). Walks without recursion.
+std::vector<xmlNodePtr> xmlDescendants(xmlNodePtr node, const char* name, bool includeSelf = false);
+// First child node that is not white space only text, or null.
+xmlNodePtr xmlFirstContentChild(xmlNodePtr node);
 
 // Text content of a node ("" for null).
 std::string xmlText(xmlNodePtr node);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "kiv/KIVMessages.h"
+
 namespace KIVCommon {
 
 // Result codes of the library.
@@ -36,7 +38,7 @@ enum MESSAGE_KIND : std::int32_t {
     MESSAGE_KIND_UDS_RESPONSE = 7,
 };
 
-constexpr int kDeviceFrameSize = 2048;   // a received device frame fits here
+constexpr int kDeviceFrameSize = kReceiveFrameSize;
 constexpr int kUdsDataSize = 4095;
 
 // Body of the UDS record kinds (6 and 7): the fields of tSPRequest from its
@@ -98,9 +100,11 @@ struct tUDSInformation {
 
 } // namespace KIVCommon
 
+#define KIV_EXPORT __attribute__((visibility("default")))
+
 // Singleton facade of the library. Every member answers as documented when the
 // library core does not exist (before load completes or after vDeleteInstance).
-class CKIV {
+class KIV_EXPORT CKIV {
 public:
     static CKIV* getInstance();
     void vDeleteInstance();

@@ -1,0 +1,7 @@
+#include "keymap/CIgnition.h"
+
+namespace kivplus {
+
+CIgnition::~CIgnition() = default;
+
+} // namespace kivplus

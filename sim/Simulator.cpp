@@ -1,0 +1,19 @@
+#include "Simulator.h"
+
+namespace kivsim {
+
+Simulator::Simulator()
+    : mCan(mDevice)
+    , mVersion(mDevice)
+    , mTraffic(mDevice)
+{
+    mDevice.start();
+}
+
+Simulator::~Simulator()
+{
+    mTraffic.stop();
+    mDevice.stop();
+}
+
+} // namespace kivsim
