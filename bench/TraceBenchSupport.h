@@ -21,7 +21,7 @@ inline kivplus::CTraceData benchRecord(int i, int ids)
     r.setDirection(i % 7 == 0 ? "Tx" : "Rx");
     r.setChannel(i % 2 ? "2" : "1");
     r.setExtended("N");
-    std::snprintf(text, sizeof text, "0x%X", 0x100 + (i * 7919) % ids);
+    std::snprintf(text, sizeof text, "0x%X", unsigned(0x100 + (std::int64_t(i) * 7919) % ids));
     r.setMessageId(text);
     r.setDlcText("8");
     std::snprintf(text, sizeof text, "%02X 10 03 00 %02X 00 00 %02X", i & 0xFF, (i >> 8) & 0xFF, (i >> 16) & 0xFF);

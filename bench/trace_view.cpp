@@ -48,7 +48,7 @@ int main(int argc, char** argv)
     view.setTimeRange(0, 0);
     view.rebuild();
 
-    for (const char* text : {"0x1F4", "0x7FF", "0x1,0x2"}) {
+    for (const char* text : {"0x1F4", "0x7FF", "0x5,0x4"}) {
         tracebench::Stopwatch searchTime;
         int blocks = 1;
         bool finished = view.search(text, false);
