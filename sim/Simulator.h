@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CanBehaviour.h"
+#include "EcuBehaviour.h"
 #include "TrafficGenerator.h"
 #include "VersionBehaviour.h"
 #include "VirtualDevice.h"
@@ -19,12 +20,14 @@ public:
     const std::string& path() const { return mDevice.path(); }
     VirtualDevice& device() { return mDevice; }
     CanBehaviour& can() { return mCan; }
+    EcuBehaviour& ecu() { return mEcu; }
     VersionBehaviour& version() { return mVersion; }
     TrafficGenerator& traffic() { return mTraffic; }
 
 private:
     VirtualDevice mDevice;
     CanBehaviour mCan;
+    EcuBehaviour mEcu;
     VersionBehaviour mVersion;
     TrafficGenerator mTraffic;
 };
