@@ -54,6 +54,8 @@ void CanBehaviour::onCanTx(VirtualDevice& device, const ReceivedFrame& received)
         appendCanRecord(record, echo, sent);
         device.sendFrame(KIVCommon::MSG_CAN_RX, record);
     }
+    if (mListener)
+        mListener(device, *frame);
 }
 
 } // namespace kivsim
