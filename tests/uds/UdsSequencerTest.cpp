@@ -208,8 +208,9 @@ TEST_F(UdsSequencer, KeepAliveAfterTheLastBlockUntilStopped)
     ASSERT_GE(kept, 1u);
     ASSERT_LE(kept, 2u);
     for (const auto& f : sent.frames()) {
-        if (f.senderKind == SENDER_UDS_TESTER_PRESENT)
+        if (f.senderKind == SENDER_UDS_TESTER_PRESENT) {
             EXPECT_EQ(f.bytes(), (Bytes{0x02, 0x3E, 0x80, 0x55, 0x55, 0x55, 0x55, 0x55}));
+        }
     }
 
     down.vStopSequence();
