@@ -33,6 +33,18 @@ std::unique_ptr<xsltSecurityPrefs, FreeSecurityPrefs> restrictivePrefs()
     return prefs;
 }
 
+// Stylesheets pulled in by xsl:include and xsl:import while a stylesheet is
+// compiled are checked against the process-wide preferences, so those forbid
+// the same; libxslt keeps them for the life of the process.
+bool installDefaultPrefs()
+{
+    xsltSecurityPrefsPtr prefs = restrictivePrefs().release();
+    if (!prefs)
+        return false;
+    xsltSetDefaultSecurityPrefs(prefs);
+    return true;
+}
+
 } // namespace
 
 XsltResult applyStylesheet(const XmlDocument& doc, const std::filesystem::path& stylesheet)
@@ -40,6 +52,11 @@ XsltResult applyStylesheet(const XmlDocument& doc, const std::filesystem::path& 
     XsltResult result;
     if (!doc) {
         result.error = "no document to transform";
+        return result;
+    }
+    static const bool defaultPrefsInstalled = installDefaultPrefs();
+    if (!defaultPrefsInstalled) {
+        result.error = "no memory for the security preferences";
         return result;
     }
     XmlDocument styleDoc = XmlDocument::parseFile(stylesheet.string());

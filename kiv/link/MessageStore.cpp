@@ -23,10 +23,11 @@ void CMessageStore::vAppend(const KIVCommon::tKIVNGMessageData& record)
 KIVCommon::tKIVNGMessageData CMessageStore::take()
 {
     KIVCommon::tKIVNGMessageData record;
-    std::memset(&record, 0, sizeof record);
     std::lock_guard guard(mLock);
-    if (mCount.load(std::memory_order_relaxed) == 0)
+    if (mCount.load(std::memory_order_relaxed) == 0) {
+        std::memset(&record, 0, sizeof record);
         return record;
+    }
     std::memcpy(&record, &mSlots[mRead], sizeof record);
     mRead = (mRead + 1) % kCapacity;
     mCount.fetch_sub(1, std::memory_order_release);
