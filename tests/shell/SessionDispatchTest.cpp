@@ -108,7 +108,14 @@ TEST_F(SessionDispatch, ReportedFramesReachTheTraceUnlessTheyCannotBeHeld)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(pipeline.framesConverted(), 3u);
     session.attachTrace(nullptr);
+    session.handleEventRecord(record(MSG_CAN_RX, canRecord()));
     pipeline.shutdown();
+
+    const DeviceSession::TraceHandOver counts = session.traceHandOver();
+    EXPECT_EQ(counts.reported, 5u);
+    EXPECT_EQ(counts.handedOver, 3u);
+    EXPECT_EQ(counts.tooLong, 1u);
+    EXPECT_EQ(counts.noTrace, 1u) << "after the pipeline was detached";
 }
 
 TEST(SessionVersions, SupportedVersionsAreListedForTheMessage)
