@@ -1,0 +1,81 @@
+#include "run/PassTiming.h"
+
+#include <pthread.h>
+
+#include <thread>
+
+namespace kivplus {
+
+namespace {
+
+int lastProcessor(const cpu_set_t& allowed)
+{
+    for (int cpu = CPU_SETSIZE - 1; cpu >= 0; --cpu)
+        if (CPU_ISSET(cpu, &allowed))
+            return cpu;
+    return -1;
+}
+
+} // namespace
+
+ProcessorPin::ProcessorPin()
+{
+    CPU_ZERO(&saved_);
+    if (pthread_getaffinity_np(pthread_self(), sizeof saved_, &saved_) != 0)
+        return;
+    const int cpu = lastProcessor(saved_);
+    if (cpu < 0)
+        return;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    pinned_ = pthread_setaffinity_np(pthread_self(), sizeof one, &one) == 0;
+}
+
+ProcessorPin::~ProcessorPin()
+{
+    if (pinned_)
+        pthread_setaffinity_np(pthread_self(), sizeof saved_, &saved_);
+}
+
+PassStart readPassStart()
+{
+    ProcessorPin pin;
+    return PassClock::now();
+}
+
+std::int64_t microsecondsSince(PassStart start)
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(PassClock::now() - start).count();
+}
+
+void waitUntil(PassStart start, std::int64_t targetMicroseconds, const WaitAbort& abort)
+{
+    if (targetMicroseconds <= 0)
+        return;
+    const PassStart deadline = start + std::chrono::microseconds(targetMicroseconds);
+    if (PassClock::now() >= deadline)
+        return;
+    ProcessorPin pin;
+    for (;;) {
+        const auto remaining = deadline - PassClock::now();
+        if (remaining <= PassClock::duration::zero() || abort())
+            return;
+        if (remaining > std::chrono::milliseconds(1))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+void sleepMilliseconds(int milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+bool tryRealTimePriority()
+{
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 10;
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
+} // namespace kivplus
