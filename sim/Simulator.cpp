@@ -6,6 +6,9 @@ Simulator::Simulator()
     : mCan(mDevice)
     , mVersion(mDevice)
     , mTraffic(mDevice)
+    , mKeyMap(mDevice, mFaults, mVersion)
+    , mSettings(mDevice, mFaults)
+    , mFirmware(mDevice, mFaults)
 {
     mDevice.start();
 }

@@ -3,6 +3,10 @@
 #pragma once
 
 #include "CanBehaviour.h"
+#include "DeviceFaults.h"
+#include "FirmwareBehaviour.h"
+#include "KeyMapBehaviour.h"
+#include "SettingsBehaviour.h"
 #include "TrafficGenerator.h"
 #include "VersionBehaviour.h"
 #include "VirtualDevice.h"
@@ -21,12 +25,20 @@ public:
     CanBehaviour& can() { return mCan; }
     VersionBehaviour& version() { return mVersion; }
     TrafficGenerator& traffic() { return mTraffic; }
+    DeviceFaults& faults() { return mFaults; }
+    KeyMapBehaviour& keyMap() { return mKeyMap; }
+    SettingsBehaviour& settings() { return mSettings; }
+    FirmwareBehaviour& firmware() { return mFirmware; }
 
 private:
     VirtualDevice mDevice;
     CanBehaviour mCan;
     VersionBehaviour mVersion;
     TrafficGenerator mTraffic;
+    DeviceFaults mFaults;
+    KeyMapBehaviour mKeyMap;   // answers the version check too, through the faults
+    SettingsBehaviour mSettings;
+    FirmwareBehaviour mFirmware;
 };
 
 } // namespace kivsim
