@@ -289,11 +289,8 @@ void CKeyMapRun::confirmFrame(const std::string& keyNumber)
 {
     std::lock_guard guard(copiesLock_);
     tRunCopy* copy = findCopy(keyNumber);
-    if (!copy || copy->runnerStatus.running != 1)
-        return;
-    // Only this thread lowers the count; a count seen above 0 stays so until here.
-    if (copy->runnerStatus.unconfirmedFrames.load() > 0)
-        copy->runnerStatus.unconfirmedFrames.fetchSub(1);
+    if (copy && copy->runnerStatus.running == 1)
+        lowerUnconfirmedFrames(copy->runnerStatus);
 }
 
 bool CKeyMapRun::deviceThere() { return environment_.link.isConnected(); }

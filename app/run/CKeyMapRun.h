@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/TransmitReports.h"
 #include "run/PassTiming.h"
 #include "run/RunCopy.h"
 #include "run/Schedule.h"
@@ -27,12 +28,12 @@ struct tRunFrame;
 // writes only the copy's status words and frame flags; the receive thread
 // lowers the unconfirmed count (confirmFrame). Reloading or removing a copy
 // whose key runs first stops that key and waits for its thread to end.
-class CKeyMapRun {
+class CKeyMapRun : public TransmitConfirmation {
 public:
     static constexpr int kSenderKind = 0;
 
     explicit CKeyMapRun(RunEnvironment& environment);
-    virtual ~CKeyMapRun();
+    ~CKeyMapRun() override;
     CKeyMapRun(const CKeyMapRun&) = delete;
     CKeyMapRun& operator=(const CKeyMapRun&) = delete;
 
@@ -73,7 +74,7 @@ public:
 
     // A transmit report for the key with this number: a running copy's
     // unconfirmed count drops by one unless it is 0.
-    void confirmFrame(const std::string& keyNumber);
+    void confirmFrame(const std::string& keyNumber) override;
 
 protected:
     CKeyMapRun(RunEnvironment& environment, int senderKind);

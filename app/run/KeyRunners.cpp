@@ -4,6 +4,21 @@
 
 namespace kivplus {
 
+KeyRunners::KeyRunners(RunEnvironment& environment, TransmitReportRouter* router)
+    : keyMap(environment), ignition(environment), progressive(environment), router_(router)
+{
+    if (router_)
+        for (int index = 0; index < 3; ++index)
+            router_->setRunner(index, runnerForList(index));
+}
+
+KeyRunners::~KeyRunners()
+{
+    if (router_)
+        for (int index = 0; index < 3; ++index)
+            router_->setRunner(index, nullptr);
+}
+
 void KeyRunners::stopAndJoin()
 {
     for (int index = 0; index < 3; ++index)

@@ -9,10 +9,12 @@ namespace kivplus {
 // The three key runners of the application, one per key list.
 class KeyRunners {
 public:
-    explicit KeyRunners(RunEnvironment& environment)
-        : keyMap(environment), ignition(environment), progressive(environment)
-    {
-    }
+    // With a router, transmit reports of each sender kind reach its runner
+    // until the runners go.
+    explicit KeyRunners(RunEnvironment& environment, TransmitReportRouter* router = nullptr);
+    ~KeyRunners();
+    KeyRunners(const KeyRunners&) = delete;
+    KeyRunners& operator=(const KeyRunners&) = delete;
 
     // 0 key map, 1 ignition, 2 progressive; none for any other index.
     CKeyMapRun* runnerForList(int index)
@@ -35,6 +37,9 @@ public:
     CKeyMapRun keyMap;
     CIgnitionRun ignition;
     CProgressiveRun progressive;
+
+private:
+    TransmitReportRouter* router_;
 };
 
 } // namespace kivplus
