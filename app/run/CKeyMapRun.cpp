@@ -299,7 +299,7 @@ bool CKeyMapRun::keepRunning(const tRunCopy& copy) { return copy.runnerStatus.ru
 
 WaitAbort CKeyMapRun::abortFor(const tRunCopy& copy) const
 {
-    return WaitAbort{&environment_.closing, &copy.runnerStatus.running};
+    return WaitAbort{&environment_.closing, &copy.runnerStatus.running, &environment_.link};
 }
 
 std::int64_t CKeyMapRun::minuteMilliseconds() const

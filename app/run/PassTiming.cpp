@@ -1,5 +1,7 @@
 #include "run/PassTiming.h"
 
+#include "run/RunLink.h"
+
 #include <pthread.h>
 
 #include <thread>
@@ -38,6 +40,12 @@ ProcessorPin::~ProcessorPin()
         pthread_setaffinity_np(pthread_self(), sizeof saved_, &saved_);
 }
 
+bool WaitAbort::operator()() const
+{
+    return (closing && closing->load(std::memory_order_relaxed)) || (running && running->load() != 1) ||
+           (link && !link->isConnected());
+}
+
 PassStart readPassStart()
 {
     ProcessorPin pin;
@@ -57,12 +65,12 @@ void waitUntil(PassStart start, std::int64_t targetMicroseconds, const WaitAbort
     if (PassClock::now() >= deadline)
         return;
     ProcessorPin pin;
-    for (;;) {
-        const auto remaining = deadline - PassClock::now();
-        if (remaining <= PassClock::duration::zero() || abort())
+    while (deadline - PassClock::now() > std::chrono::milliseconds(1)) {
+        if (abort())
             return;
-        if (remaining > std::chrono::milliseconds(1))
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    while (PassClock::now() < deadline) {
     }
 }
 

@@ -10,6 +10,8 @@
 
 namespace kivplus {
 
+class RunLink;
+
 using PassClock = std::chrono::steady_clock;
 using PassStart = PassClock::time_point;
 
@@ -27,15 +29,14 @@ private:
     bool pinned_ = false;
 };
 
-// When a deadline wait gives up early: the application closes, or the key's
-// running flag is cleared (so that a stop never waits out a long delay).
+// When a deadline wait gives up early: the application closes, the key's
+// running flag is cleared or the device is gone (so that neither a stop nor a
+// lost device waits out a long delay).
 struct WaitAbort {
     const std::atomic<bool>* closing = nullptr;
     const RunnerWord<std::uint8_t>* running = nullptr;
-    bool operator()() const
-    {
-        return (closing && closing->load(std::memory_order_relaxed)) || (running && running->load() != 1);
-    }
+    RunLink* link = nullptr;
+    bool operator()() const;
 };
 
 // The start of a pass, read on the pinned processor.
