@@ -323,14 +323,15 @@ void CKeyMapRun::transmit(tRunCopy& copy, const tRunFrame& frame)
         sleepMilliseconds(1);
 }
 
-void CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames)
+int CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames)
 {
+    int transmitted = 0;
     const auto& events = schedule.events;
     const WaitAbort abort = abortFor(copy);
     for (std::size_t i = 0; i < events.size() && keepRunning(copy); ++i) {
         const int index = events[i].frameIndex;
         if (index < 0 || index >= static_cast<int>(copy.frames.size()))
-            return; // the end of the pass
+            break; // the end of the pass
         tKeyFrame& frame = copy.frames[static_cast<std::size_t>(index)];
         frame.sent = 1;
         if (isStopFrame(frame)) {
@@ -338,8 +339,10 @@ void CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassSta
             if (stopped >= 0 && stopped < static_cast<int>(copy.frames.size()))
                 copy.frames[static_cast<std::size_t>(stopped)].periodicActive = 0;
         } else {
-            if (transmitFrames)
+            if (transmitFrames) {
                 transmit(copy, buildKeyFrame(frame));
+                ++transmitted;
+            }
             if (parseDecimal(frame.periodicInterval) > 0)
                 frame.periodicActive = 1;
         }
@@ -347,6 +350,7 @@ void CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassSta
             waitUntil(start, events[i + 1].dueTime * 1000, abort);
         frame.sent = 0;
     }
+    return transmitted;
 }
 
 PassStart CKeyMapRun::followingPassStart(PassStart previous, std::int64_t passMilliseconds)
@@ -454,7 +458,9 @@ void CKeyMapRun::runNormal(tRunCopy& copy)
             if (!freshStart)
                 start = followingPassStart(start, passLength);
             freshStart = false;
-            playSchedule(copy, schedule, start, true);
+            // A pass that takes no time and sends nothing would only spin.
+            if (playSchedule(copy, schedule, start, true) == 0 && passLength == 0)
+                break;
         }
         if (!keepGoing())
             break;
@@ -485,8 +491,8 @@ void CKeyMapRun::runManaged(tRunCopy& copy)
         if (!freshStart)
             start = followingPassStart(start, passLength);
         freshStart = false;
-        playSchedule(copy, schedule, start, transmitFrames);
-        if (!keepRunning(copy) || copy.frames.empty())
+        const int transmitted = playSchedule(copy, schedule, start, transmitFrames);
+        if (!keepRunning(copy) || (transmitted == 0 && passLength == 0))
             break;
         if (runCount > 0) {
             if (status.passCount >= runCount)

@@ -120,7 +120,8 @@ protected:
     bool keepRunning(const tRunCopy& copy);
     WaitAbort abortFor(const tRunCopy& copy) const;
     void transmit(tRunCopy& copy, const tRunFrame& frame);
-    void playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames);
+    // Plays one pass; the number of frames transmitted.
+    int playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames);
     // The start of the next pass: right after the last one when it ended on
     // time, so that passes do not drift; now when it ended late.
     static PassStart followingPassStart(PassStart previous, std::int64_t passMilliseconds);

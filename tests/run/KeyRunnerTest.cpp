@@ -165,6 +165,20 @@ TEST_F(KeyRunnerTest, ManagedRunsCountPassesOrMinutes)
     }
 }
 
+TEST_F(KeyRunnerTest, APassWithNothingToSendAndNoTimeEndsTheRun)
+{
+    const tKeyEntry single = key("51", KEY_TYPE_SINGLE, {frame(0, "0x1", "01", "0")});
+    ASSERT_TRUE(runner.loadKeyForManagedRun(single, "0", "2"));
+    runner.startKey("51");
+    ASSERT_TRUE(ends("51", 500ms));
+    runner.loadKey(key("52", KEY_TYPE_SCENARIO, {stopFrame(0, 0)}));
+    runner.startKey("52");
+    ASSERT_TRUE(ends("52", 500ms));
+    EXPECT_EQ(runner.copyOf("51")->runnerStatus.passCount, 1);
+    EXPECT_EQ(runner.copyOf("52")->runnerStatus.passCount, 1);
+    EXPECT_TRUE(link.sent().empty());
+}
+
 TEST_F(KeyRunnerTest, LifeCycleSendsThenPausesCountingMinutes)
 {
     environment.minuteMilliseconds = 300;
