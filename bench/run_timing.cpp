@@ -1,0 +1,178 @@
+// Timing of played keys, measured where the virtual device receives them:
+// a Single key every 10 ms, and a Scenario key with mixed delays and a
+// periodic frame, each for a number of seconds. For every frame: its offset
+// from its due time (the first frame is due at 0). Prints the median, p99 and
+// maximum offsets and the drift (median offset of the last second minus that
+// of the first). With --busy, threads spin on every processor meanwhile.
+//
+//   run_timing [SECONDS] [--busy]
+#include "keymap/KeyRecords.h"
+#include "platform/UserPrompt.h"
+#include "run/KeyRunners.h"
+#include "run/RunEnvironment.h"
+#include "run/RunNotifier.h"
+#include "run/Schedule.h"
+#include "run/SessionRunLink.h"
+#include "shell/DeviceSession.h"
+
+#include "Simulator.h"
+
+#include "kiv/KIVMessages.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace kivplus;
+
+namespace {
+
+tKeyFrame makeFrame(int num, const char* id, const char* delay, const char* interval = "0")
+{
+    tKeyFrame frame;
+    frame.num = num;
+    frame.canCh = "1";
+    frame.messageName = "Bench";
+    frame.messageId = id;
+    frame.messageFormat = "Standard";
+    frame.messageData = "01 02 03 04 05 06 07 08";
+    frame.messageLength = "8";
+    frame.canFrameDelay = delay;
+    frame.periodicInterval = interval;
+    return frame;
+}
+
+tKeyEntry makeKey(const char* name, int type, std::vector<tKeyFrame> frames)
+{
+    tKeyEntry entry;
+    entry.name = name;
+    entry.type = type;
+    entry.frames = std::move(frames);
+    entry.numberOfCanFrame = static_cast<int>(entry.frames.size());
+    return entry;
+}
+
+// Due times (ms) of the frames a key sends, in sending order, for passes
+// enough to cover the run.
+std::vector<double> dueTimes(const tKeyEntry& key, std::size_t count)
+{
+    std::vector<double> due;
+    if (key.type == KEY_TYPE_SINGLE) {
+        const double interval = std::atof(key.frames.front().periodicInterval.c_str());
+        for (std::size_t k = 0; k < count; ++k)
+            due.push_back(static_cast<double>(k) * interval);
+        return due;
+    }
+    const tSchedule schedule = buildSchedule(key);
+    const double passLength = static_cast<double>(schedule.events.back().dueTime);
+    std::vector<double> pass;
+    for (const tSendEvent& event : schedule.events)
+        if (event.frameIndex < static_cast<int>(key.frames.size()) &&
+            !isStopFrame(key.frames[static_cast<std::size_t>(event.frameIndex)]))
+            pass.push_back(static_cast<double>(event.dueTime));
+    for (std::size_t k = 0; due.size() < count; ++k)
+        for (double at : pass)
+            due.push_back(static_cast<double>(k) * passLength + at);
+    due.resize(count);
+    return due;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    const auto at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    return values[at];
+}
+
+void measure(const char* title, const tKeyEntry& key, int seconds, bool busy)
+{
+    kivsim::Simulator sim;
+    ScriptedPrompt prompt;
+    DeviceSession session(prompt, CKIV::getInstance(), false);
+    if (!session.connect(sim.path()) || !session.startReceiveThread()) {
+        std::fprintf(stderr, "cannot connect to the virtual device\n");
+        return;
+    }
+    SessionRunLink link(session);
+    RunNotifier notifier;
+    RunEnvironment environment(link, notifier);
+    {
+        KeyRunners runners(environment, &session.transmitReports());
+        runners.keyMap.loadKey(key);
+        runners.keyMap.startKey(key.name);
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        runners.stopAndJoin();
+    }
+    session.disconnect();
+    session.stopReceiveThread();
+
+    std::vector<double> received;
+    for (const kivsim::ReceivedFrame& frame : sim.device().received())
+        if (frame.frame.type == KIVCommon::MSG_CAN_TX)
+            received.push_back(
+                std::chrono::duration<double, std::milli>(frame.time - sim.device().received().front().time).count());
+    if (received.size() < 2) {
+        std::printf("%s: too few frames\n", title);
+        return;
+    }
+    const double first = received.front();
+    const std::vector<double> due = dueTimes(key, received.size());
+    std::vector<double> offsets, head, tail;
+    const double end = received.back() - first;
+    for (std::size_t i = 0; i < received.size(); ++i) {
+        const double offset = received[i] - first - due[i];
+        offsets.push_back(offset);
+        if (due[i] < 1000)
+            head.push_back(offset);
+        if (due[i] > end - 1000)
+            tail.push_back(offset);
+    }
+    std::printf("%-34s %s  frames %6zu  offset ms: median %7.3f  p99 %7.3f  max %8.3f  min %7.3f  drift %7.3f\n",
+                title, busy ? "busy" : "idle", offsets.size(), percentile(offsets, 0.5), percentile(offsets, 0.99),
+                *std::max_element(offsets.begin(), offsets.end()), *std::min_element(offsets.begin(), offsets.end()),
+                percentile(tail, 0.5) - percentile(head, 0.5));
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int seconds = 60;
+    bool busy = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--busy") == 0)
+            busy = true;
+        else
+            seconds = std::max(2, std::atoi(argv[i]));
+    }
+
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> spinners;
+    if (busy)
+        for (unsigned i = 0; i < std::max(1u, std::thread::hardware_concurrency()); ++i)
+            spinners.emplace_back([&stop] {
+                volatile unsigned long work = 0;
+                while (!stop.load(std::memory_order_relaxed))
+                    work = work + 1;
+            });
+
+    measure("Single key every 10 ms", makeKey("10", KEY_TYPE_SINGLE, {makeFrame(0, "0x100", "0", "10")}), seconds,
+            busy);
+    measure("Scenario key, delays 7/13/0/25/5",
+            makeKey("11", KEY_TYPE_SCENARIO,
+                    {makeFrame(0, "0x101", "7", "20"), makeFrame(1, "0x102", "13"), makeFrame(2, "0x103", "0"),
+                     makeFrame(3, "0x104", "25"), makeFrame(4, "0x105", "5")}),
+            seconds, busy);
+
+    stop = true;
+    for (std::thread& spinner : spinners)
+        spinner.join();
+    return 0;
+}
