@@ -102,12 +102,14 @@ void measure(const char* title, const tKeyEntry& key, int seconds, bool busy)
     SessionRunLink link(session);
     RunNotifier notifier;
     RunEnvironment environment(link, notifier);
+    int passes = 0;
     {
         KeyRunners runners(environment, &session.transmitReports());
         runners.keyMap.loadKey(key);
         runners.keyMap.startKey(key.name);
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
         runners.stopAndJoin();
+        passes = runners.keyMap.copyOf(key.name)->runnerStatus.passCount;
     }
     session.disconnect();
     session.stopReceiveThread();
@@ -124,17 +126,16 @@ void measure(const char* title, const tKeyEntry& key, int seconds, bool busy)
     const double first = received.front();
     const std::vector<double> due = dueTimes(key, received.size());
     std::vector<double> offsets, head, tail;
-    const double end = received.back() - first;
     for (std::size_t i = 0; i < received.size(); ++i) {
         const double offset = received[i] - first - due[i];
         offsets.push_back(offset);
-        if (due[i] < 1000)
+        if (due[i] < due.front() + 1000)
             head.push_back(offset);
-        if (due[i] > end - 1000)
+        if (due[i] > due.back() - 1000)
             tail.push_back(offset);
     }
-    std::printf("%-34s %s  frames %6zu  offset ms: median %7.3f  p99 %7.3f  max %8.3f  min %7.3f  drift %7.3f\n",
-                title, busy ? "busy" : "idle", offsets.size(), percentile(offsets, 0.5), percentile(offsets, 0.99),
+    std::printf("%-34s %s  passes %5d  frames %6zu  offset ms: median %7.3f  p99 %7.3f  max %8.3f  min %7.3f  drift %7.3f\n",
+                title, busy ? "busy" : "idle", passes, offsets.size(), percentile(offsets, 0.5), percentile(offsets, 0.99),
                 *std::max_element(offsets.begin(), offsets.end()), *std::min_element(offsets.begin(), offsets.end()),
                 percentile(tail, 0.5) - percentile(head, 0.5));
     std::fflush(stdout);
