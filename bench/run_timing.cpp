@@ -1,6 +1,6 @@
 // Timing of played keys, measured where the virtual device receives them:
 // a Single key every 10 ms, and a Scenario key with mixed delays and a
-// periodic frame, each for a number of seconds. For every frame: its offset
+// periodic frame (a 500 ms pass), each for a number of seconds. For every frame: its offset
 // from its due time (the first frame is due at 0). Prints the median, p99 and
 // maximum offsets and the drift (median offset of the last second minus that
 // of the first). With --busy, threads spin on every processor meanwhile.
@@ -20,6 +20,7 @@
 #include "kiv/KIVMessages.h"
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -58,14 +59,17 @@ tKeyEntry makeKey(const char* name, int type, std::vector<tKeyFrame> frames)
     return entry;
 }
 
-// Due times (ms) of the frames a key sends, in sending order, for passes
-// enough to cover the run.
-std::vector<double> dueTimes(const tKeyEntry& key, std::size_t count)
+// Due times (ms) of received frames, the first one due at 0. A Single key's
+// k-th frame is due at k intervals. A Scenario key's frames follow its pass
+// schedule; a pass that fell a whole pass behind is skipped, so the pass of a
+// frame is the one whose schedule puts it nearest (a frame more than half a
+// pass late would count against the next pass).
+std::vector<double> dueTimes(const tKeyEntry& key, const std::vector<double>& received)
 {
     std::vector<double> due;
     if (key.type == KEY_TYPE_SINGLE) {
         const double interval = std::atof(key.frames.front().periodicInterval.c_str());
-        for (std::size_t k = 0; k < count; ++k)
+        for (std::size_t k = 0; k < received.size(); ++k)
             due.push_back(static_cast<double>(k) * interval);
         return due;
     }
@@ -76,10 +80,11 @@ std::vector<double> dueTimes(const tKeyEntry& key, std::size_t count)
         if (event.frameIndex < static_cast<int>(key.frames.size()) &&
             !isStopFrame(key.frames[static_cast<std::size_t>(event.frameIndex)]))
             pass.push_back(static_cast<double>(event.dueTime));
-    for (std::size_t k = 0; due.size() < count; ++k)
-        for (double at : pass)
-            due.push_back(static_cast<double>(k) * passLength + at);
-    due.resize(count);
+    for (std::size_t k = 0; k < received.size(); ++k) {
+        const double inPass = pass[k % pass.size()];
+        const double passIndex = std::max(0.0, std::round((received[k] - received[0] - inPass) / passLength));
+        due.push_back(passIndex * passLength + inPass);
+    }
     return due;
 }
 
@@ -124,7 +129,7 @@ void measure(const char* title, const tKeyEntry& key, int seconds, bool busy)
         return;
     }
     const double first = received.front();
-    const std::vector<double> due = dueTimes(key, received.size());
+    const std::vector<double> due = dueTimes(key, received);
     std::vector<double> offsets, head, tail;
     for (std::size_t i = 0; i < received.size(); ++i) {
         const double offset = received[i] - first - due[i];
@@ -166,10 +171,10 @@ int main(int argc, char** argv)
 
     measure("Single key every 10 ms", makeKey("10", KEY_TYPE_SINGLE, {makeFrame(0, "0x100", "0", "10")}), seconds,
             busy);
-    measure("Scenario key, delays 7/13/0/25/5",
+    measure("Scenario key, delays 70/130/0/250/50",
             makeKey("11", KEY_TYPE_SCENARIO,
-                    {makeFrame(0, "0x101", "7", "20"), makeFrame(1, "0x102", "13"), makeFrame(2, "0x103", "0"),
-                     makeFrame(3, "0x104", "25"), makeFrame(4, "0x105", "5")}),
+                    {makeFrame(0, "0x101", "70", "200"), makeFrame(1, "0x102", "130"), makeFrame(2, "0x103", "0"),
+                     makeFrame(3, "0x104", "250"), makeFrame(4, "0x105", "50")}),
             seconds, busy);
 
     stop = true;

@@ -310,6 +310,10 @@ std::int64_t CKeyMapRun::minuteMilliseconds() const
 void CKeyMapRun::transmit(tRunCopy& copy, const tRunFrame& frame)
 {
     tRunnerStatus& status = copy.runnerStatus;
+    // Without a device the session would answer with a message box, which a
+    // worker thread must not raise; the run ends at its next check.
+    if (!deviceThere())
+        return;
     status.unconfirmedFrames = frame.expectedReports();
     const std::uint8_t result = environment_.link.sendCanFrame(frame.channel, frame.id, frame.dlc, frame.dataLow(),
                                                                frame.dataHigh(), senderKind_, parseDecimal(copy.name));
@@ -355,10 +359,15 @@ int CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStar
 
 PassStart CKeyMapRun::followingPassStart(PassStart previous, std::int64_t passMilliseconds)
 {
-    const PassStart onTime = previous + std::chrono::milliseconds(passMilliseconds);
-    if (passMilliseconds > 0 && PassClock::now() - onTime < std::chrono::milliseconds(1))
-        return onTime;
-    return readPassStart();
+    if (passMilliseconds <= 0)
+        return readPassStart();
+    const auto length = std::chrono::milliseconds(passMilliseconds);
+    PassStart next = previous + length;
+    // A pass more than one whole pass behind skips the passes it missed.
+    const auto behind = PassClock::now() - next;
+    if (behind >= length)
+        next += (behind / length) * length;
+    return next;
 }
 
 void CKeyMapRun::reportStarted(const tRunCopy& copy) { emit environment_.notifier.runStarted(senderKind_, keyText(copy)); }

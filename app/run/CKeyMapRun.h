@@ -128,8 +128,9 @@ protected:
     void transmit(tRunCopy& copy, const tRunFrame& frame);
     // Plays one pass; the number of frames transmitted.
     int playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames);
-    // The start of the next pass: right after the last one when it ended on
-    // time, so that passes do not drift; now when it ended late.
+    // The start of the next pass: one pass length after the last, so that
+    // passes keep to the grid of the first pass start and never drift. A late
+    // pass catches up; passes missed entirely are skipped.
     static PassStart followingPassStart(PassStart previous, std::int64_t passMilliseconds);
     void reportStarted(const tRunCopy& copy);
     void reportStatus(const tRunCopy& copy);
