@@ -7,6 +7,9 @@ Simulator::Simulator()
     , mEcu(mDevice, mCan)
     , mVersion(mDevice)
     , mTraffic(mDevice)
+    , mKeyMap(mDevice, mFaults, mVersion)
+    , mSettings(mDevice, mFaults)
+    , mFirmware(mDevice, mFaults)
 {
     mDevice.start();
 }

@@ -3,7 +3,11 @@
 #pragma once
 
 #include "CanBehaviour.h"
+#include "DeviceFaults.h"
 #include "EcuBehaviour.h"
+#include "FirmwareBehaviour.h"
+#include "KeyMapBehaviour.h"
+#include "SettingsBehaviour.h"
 #include "TrafficGenerator.h"
 #include "VersionBehaviour.h"
 #include "VirtualDevice.h"
@@ -23,6 +27,10 @@ public:
     EcuBehaviour& ecu() { return mEcu; }
     VersionBehaviour& version() { return mVersion; }
     TrafficGenerator& traffic() { return mTraffic; }
+    DeviceFaults& faults() { return mFaults; }
+    KeyMapBehaviour& keyMap() { return mKeyMap; }
+    SettingsBehaviour& settings() { return mSettings; }
+    FirmwareBehaviour& firmware() { return mFirmware; }
 
 private:
     VirtualDevice mDevice;
@@ -30,6 +38,10 @@ private:
     EcuBehaviour mEcu;
     VersionBehaviour mVersion;
     TrafficGenerator mTraffic;
+    DeviceFaults mFaults;
+    KeyMapBehaviour mKeyMap;   // answers the version check too, through the faults
+    SettingsBehaviour mSettings;
+    FirmwareBehaviour mFirmware;
 };
 
 } // namespace kivsim
