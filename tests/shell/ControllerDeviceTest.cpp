@@ -4,6 +4,7 @@
 
 #include "kiv/KIVMessages.h"
 #include "shell/DemoSetup.h"
+#include "shell/SessionTexts.h"
 #include "shell/ShellTexts.h"
 
 using namespace shelltest;

@@ -1,6 +1,7 @@
 // Open, Save and Save As KeyMap, File > New and the close sequence.
 #include "ControllerFixture.h"
 
+#include "shell/SessionTexts.h"
 #include "shell/ShellTexts.h"
 
 using namespace shelltest;
@@ -129,13 +130,13 @@ TEST_P(ControllerClose, UnsavedChanges)
         std::filesystem::remove(path);
         std::filesystem::create_directory(path);   // a save cannot replace a folder
     }
-    const std::string before = c.writable ? readFile(path) : std::string();
     prompt.answers.push_back(c.answer);
 
     EXPECT_EQ(app().close(), c.closes);
     EXPECT_EQ(prompt.shown.front().text, kivplus::sessiontext::kSaveChanges);
-    if (c.writable)
-        EXPECT_EQ(readFile(path) != before || std::filesystem::exists(dir / "a.bak"), c.saved);
+    if (c.writable) {
+        EXPECT_EQ(std::filesystem::exists(dir / "a.bak"), c.saved);
+    }
     EXPECT_EQ(app().hasUnsavedChanges(), !c.saved);
 }
 

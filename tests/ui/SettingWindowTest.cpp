@@ -20,7 +20,7 @@ enum Rate { R33k, R100k, R125k, R250k, R500k, R1M };
 class SettingWindow : public WindowTest {
 protected:
     kivplus::CSettingDlg& setting() { return *window().settingWindow(); }
-    void click(QButtonGroup* group, int id) { QTest::mouseClick(group->button(id), Qt::LeftButton); }
+    void click(QButtonGroup* group, int id) { group->button(id)->click(); }
     std::vector<bool> enabledRates(int channel)
     {
         std::vector<bool> enabled;

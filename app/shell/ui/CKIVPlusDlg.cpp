@@ -82,7 +82,7 @@ CKIVPlusDlg::CKIVPlusDlg(CKIVPlusApp& app, QWidget* parent)
     connect(port_, &CCommAndModeDlg::connectionAttempted, this, &CKIVPlusDlg::updateMenus);
 
     buildMenus();
-    resize(560, 220);
+    resize(560, 180);
     restoreArrangement();
     app_.setView(this);
     setWindowTitle(QString::fromStdString(app_.title()));

@@ -113,6 +113,7 @@ QWidget* CSettingDlg::makeChannelGroup(int channel)
         rates->addWidget(radio);
     }
     wires->addStretch();
+    rates->addStretch();
     layout->addLayout(wires);
     layout->addLayout(rates);
     wire_[std::size_t(channel)] = wireGroup;
