@@ -15,7 +15,6 @@ inline constexpr const char* kInterfaceMode = "Interface Mode";
 inline constexpr const char* kConfigurationMode = "Configuration Mode";
 inline constexpr const char* kOpenPortFailed = "포트를 여는데 실패했습니다!!!!!";
 inline constexpr const char* kSimulatorEntry = "KIV-2xx Simulator";
-inline constexpr const char* kSimulatorFailed = "KIV-2xx Simulator를 시작할 수 없습니다.";
 
 inline constexpr const char* kKeyMapFilter = "KIV KeyMap File (*.kiv)";
 inline constexpr const char* kOpenKeyMapTitle = "Open KeyMap";
@@ -23,7 +22,6 @@ inline constexpr const char* kSaveKeyMapTitle = "Save KeyMap";
 inline constexpr const char* kDefaultKeyMapName = "NewKeyMap.kiv";
 inline constexpr const char* kChooseKivFile = "kiv 포맷 파일을 선택해 주세요.";
 inline constexpr const char* kXmlUnavailable = "XML 지원(euc-kr 인코딩)을 사용할 수 없어 KeyMap파일을 다룰 수 없습니다.";
-inline constexpr const char* kSendLogReplaced = "Send Log Data에 데이터가 갱신됩니다. 계속 진행 하시겠습니까?";
 
 inline constexpr const char* kLogFolderTitle = "Log Folder";
 inline constexpr const char* kSequenceTitle = "Select Sequence Data";

@@ -109,6 +109,45 @@ TEST_F(ControllerDevice, SetThenGetKeyMapRoundTripsAndAFailedGetKeepsTheLists)
     EXPECT_EQ(app().ignition().count(), 1);
 }
 
+TEST_F(ControllerDevice, UdsDownloadRunsFromTheWindowParameters)
+{
+    std::vector<std::uint8_t> image(600);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::uint8_t>(i * 13 + 1);
+    writeFile(dir / "image.bin", std::string(image.begin(), image.end()));
+    writeFile(dir / "download.seq", "FUNC,EXT,AE,LEN,REQUEST,RESPONSE,DATA\n0,0,0,2,1003,50,\n0,0,0,2,2701,67,\n"
+                                    "0,0,0,6,2702,67,\n0,0,0,6,34000401,74,\n0,0,0,0,36000401,76,\n0,0,0,1,37,77,\n");
+    kivplus::UdsParameters& uds = app().udsParameters();
+    uds.transferSendId = "7E0";
+    uds.transferReceiveId = "7E8";
+    uds.allNodeSendId = "7DF";
+    uds.canChannel = "1";
+    uds.fileCount = "1";
+    uds.files[0] = (dir / "image.bin").string();
+    uds.sequencePath = (dir / "download.seq").string();
+
+    EXPECT_FALSE(app().startUdsDownload());   // not connected
+    EXPECT_EQ(prompt.texts().back(), text::kUdsNeedsInterface);
+
+    app().switchMode(DeviceMode::Interface);
+    host.start();
+    host.simulator->ecu().setEnabled(true);
+    ASSERT_TRUE(app().connectPort(text::kSimulatorEntry));
+    ASSERT_TRUE(app().startUdsDownload()) << prompt.texts().back();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (app().isUdsDownloadRunning() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    app().finishUdsDownload();
+    EXPECT_TRUE(host.simulator->ecu().transferExited());
+    EXPECT_EQ(host.simulator->ecu().downloaded(), image);
+
+    uds.fileCount = "x";
+    prompt.shown.clear();
+    EXPECT_FALSE(app().startUdsDownload());
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].kind, kivplus::ScriptedPrompt::Shown::Error);
+}
+
 TEST_F(ControllerDevice, DemoConnectsToTheSimulatorWithDatabaseAndKeyMap)
 {
     ASSERT_TRUE(kivplus::startDemo(app(), std::filesystem::path(KIV_SOURCE_DIR) / "examples"))
