@@ -211,7 +211,7 @@ const char* const kSectionKeywords[] = {
     "VERSION", "NS_", "BS_", "BU_", "VAL_TABLE_", "BO_", "SG_", "CM_", "BA_DEF_", "BA_DEF_DEF_", "BA_",
     "VAL_", "SIG_VALTYPE_", "BO_TX_BU_", "SIG_GROUP_", "EV_", "ENVVAR_DATA_", "BA_DEF_REL_",
     "BA_DEF_DEF_REL_", "BA_REL_", "BU_SG_REL_", "BU_EV_REL_", "BU_BO_REL_", "SGTYPE_", "SGTYPE_VAL_",
-    "SIG_TYPE_REF_", "SG_MUL_VAL_", "CAT_DEF_", "CAT_", "FILTER", "EV_DATA_", "ENVVAR_DATA_",
+    "SIG_TYPE_REF_", "SG_MUL_VAL_", "CAT_DEF_", "CAT_", "FILTER", "EV_DATA_", "BA_DEF_SGTYPE_", "BA_SGTYPE_",
 };
 
 bool isSectionKeyword(const std::string& word)

@@ -156,19 +156,27 @@ void KeyMapTransfer::showReadFailure(const char* text)
     session_.prompt().error(text);
 }
 
+const char* KeyMapTransfer::readInto(CKeyMap& keyMap, CIgnition& ignition, CProgressive& progressive)
+{
+    if (!readKeyMapFromDevice(keyMap))
+        return sessiontext::kKeyMapReadFailed;
+    reportProgress(1);
+    if (!readIgnitionFromDevice(ignition))
+        return sessiontext::kIgnitionReadFailed;
+    reportProgress(2);
+    if (!readProgressiveFromDevice(progressive))
+        return sessiontext::kProgressiveReadFailed;
+    reportProgress(3);
+    return nullptr;
+}
+
 const char* KeyMapTransfer::readAllIntoLists()
 {
     answerTooLarge_ = false;
     CKeyMap& keyMap = keyMap_.createStaging();
     CIgnition& ignition = static_cast<CIgnition&>(ignition_.createStaging());
     CProgressive& progressive = progressive_.createStaging();
-    const char* failure = nullptr;
-    if (!readKeyMapFromDevice(keyMap))
-        failure = sessiontext::kKeyMapReadFailed;
-    else if (!readIgnitionFromDevice(ignition))
-        failure = sessiontext::kIgnitionReadFailed;
-    else if (!readProgressiveFromDevice(progressive))
-        failure = sessiontext::kProgressiveReadFailed;
+    const char* failure = readInto(keyMap, ignition, progressive);
     if (!failure) {
         keyMap_.commitStaging(true);
         ignition_.commitStaging(true);
@@ -283,10 +291,13 @@ const char* KeyMapTransfer::writeAllFromLists(const DeviceKeyMap& records)
     pause(100ms);
     if (!writeKeyMapToDevice(records))
         return sessiontext::kKeyMapWriteFailed;
+    reportProgress(1);
     if (!writeIgnitionToDevice(records))
         return sessiontext::kIgnitionWriteFailed;
+    reportProgress(2);
     if (!writeProgressiveToDevice(records))
         return sessiontext::kProgressiveWriteFailed;
+    reportProgress(3);
     return nullptr;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/SessionDelay.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -7,6 +8,7 @@ namespace kivplus {
 
 namespace {
 
+constexpr std::chrono::duration<double, std::milli> kUnscaledPause{40};
 std::atomic<double> gScale{1.0};
 
 } // namespace
@@ -17,7 +19,10 @@ double delayScale() { return gScale.load(std::memory_order_relaxed); }
 
 void pause(std::chrono::milliseconds duration)
 {
-    const auto scaled = std::chrono::duration<double, std::milli>(duration) * delayScale();
+    // The short pauses that pace a block exchange keep their length: the
+    // ignition read gives the device only 10 ms more after them.
+    const std::chrono::duration<double, std::milli> full(duration);
+    const auto scaled = std::max(full * delayScale(), std::min(full, kUnscaledPause));
     if (scaled.count() <= 0) {
         std::this_thread::yield();
         return;

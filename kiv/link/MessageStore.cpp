@@ -1,12 +1,19 @@
 #include "link/MessageStore.h"
 
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 namespace kiv {
 
+static_assert(std::is_trivially_copyable_v<KIVCommon::tKIVNGMessageData>);
+
+// calloc: the zeroed slots cost no memory until records are written to them.
 CMessageStore::CMessageStore()
-    : mSlots(new KIVCommon::tKIVNGMessageData[kCapacity]())
+    : mSlots(static_cast<KIVCommon::tKIVNGMessageData*>(std::calloc(kCapacity, sizeof(KIVCommon::tKIVNGMessageData))))
 {
+    if (!mSlots)
+        throw std::bad_alloc();
 }
 
 void CMessageStore::vAppend(const KIVCommon::tKIVNGMessageData& record)

@@ -1,4 +1,5 @@
 #include "database/CMsgSignal.h"
+#include "database/ChannelKeyMapDatabases.h"
 #include "database/DatabaseChannels.h"
 #include "database/DatabaseTexts.h"
 #include "platform/IniSettings.h"
@@ -159,6 +160,22 @@ TEST_F(OpenDatabase, AsksBeforeReplacingADatabaseInUse)
     EXPECT_FALSE(open(0, write("notes.txt", ""), ini));
     EXPECT_EQ(prompt.texts(), std::vector<std::string>{dbtext::kChooseDbcOrArxml});
     EXPECT_EQ(channels.channel(0).name, "second.dbc");
+}
+
+TEST_F(OpenDatabase, NamesFramesForTheKeyMap)
+{
+    IniSettings ini((dir / "KivPlus.ini").string());
+    ASSERT_TRUE(open(1, write("can2.dbc", kTwoMessages), ini));
+    const ChannelKeyMapDatabases databases(channels);
+    EXPECT_FALSE(databases.isLoaded(1));
+    EXPECT_TRUE(databases.isLoaded(2));
+    EXPECT_FALSE(databases.isLoaded(3));
+    EXPECT_EQ(databases.findMessageName(2, 100, true), "Second");
+    EXPECT_EQ(databases.findMessageName(1, 100, false), std::nullopt);
+    const auto gear = databases.findSignal(2, 100, false, 1, 0);
+    ASSERT_TRUE(gear.has_value());
+    EXPECT_EQ(gear->name, "Gear");
+    EXPECT_EQ(databases.findSignal(2, 100, false, 1, 1), std::nullopt);
 }
 
 TEST(IniSettingsTest, KeepsValuesInTheFile)

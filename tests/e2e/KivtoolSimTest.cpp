@@ -70,7 +70,7 @@ TEST(KivtoolSim, PrintsItsPtyAnswersAndEndsOnSigterm)
     posix_spawn_file_actions_destroy(&actions);
     close(out[1]);
 
-    const std::string line = readLine(out[0], 5000ms);
+    const std::string line = readLine(out[0], 30000ms);
     close(out[0]);
     ASSERT_EQ(line.rfind("pty: /dev/pts/", 0), 0u) << line;
 

@@ -21,10 +21,15 @@ public:
         ++starts;
         while (bIsRunning())
             std::this_thread::sleep_for(1ms);
-        std::this_thread::sleep_for(linger);   // tidying up after the flag went
+        // Tidying up after the flag went, for as long as the test wants.
+        leftLoop = true;
+        while (!release)
+            std::this_thread::sleep_for(1ms);
+        leftLoop = false;
     }
 
-    std::chrono::milliseconds linger{0};
+    std::atomic<bool> leftLoop{false};
+    std::atomic<bool> release{true};
 
     std::atomic<int> starts{0};
 };
@@ -62,17 +67,18 @@ TEST(CThread, StartStopAndRestart)
 TEST(CThread, StartWhileTheWorkerIsLeavingIsNotLost)
 {
     CountingWorker worker;
-    worker.linger = 20ms;
+    worker.release = false;
     ASSERT_EQ(worker.esStart(), 0);
     ASSERT_TRUE(waitUntil([&] { return worker.starts == 1; }));
     worker.esStop();
-    std::this_thread::sleep_for(5ms);   // the worker has left its loop but not ended
+    ASSERT_TRUE(waitUntil([&] { return worker.leftLoop.load(); }));   // left its loop, not yet ended
     ASSERT_TRUE(worker.bIsThreadAlive());
     ASSERT_EQ(worker.esStart(), 0);
+    worker.release = true;
     // The flag is set again, so a worker must be back in vRun.
     ASSERT_TRUE(waitUntil([&] { return worker.starts == 2; }));
-    std::this_thread::sleep_for(30ms);
     EXPECT_TRUE(worker.bIsThreadAlive());
+    EXPECT_TRUE(worker.bIsRunning());
 }
 
 } // namespace
