@@ -116,7 +116,7 @@ bool KeyMapTransfer::readKeyMapFromDevice(CKeyMap& staging)
     return true;
 }
 
-bool KeyMapTransfer::readIgnitionFromDevice(CIgnition& staging)
+bool KeyMapTransfer::readIgnitionFromDevice(CKeyMap& staging)
 {
     std::vector<std::uint8_t> data;
     session_.requestBlock(MSG_IGNITION_READ);
@@ -156,7 +156,7 @@ void KeyMapTransfer::showReadFailure(const char* text)
     session_.prompt().error(text);
 }
 
-const char* KeyMapTransfer::readInto(CKeyMap& keyMap, CIgnition& ignition, CProgressive& progressive)
+const char* KeyMapTransfer::readInto(CKeyMap& keyMap, CKeyMap& ignition, CProgressive& progressive)
 {
     if (!readKeyMapFromDevice(keyMap))
         return sessiontext::kKeyMapReadFailed;
@@ -174,7 +174,7 @@ const char* KeyMapTransfer::readAllIntoLists()
 {
     answerTooLarge_ = false;
     CKeyMap& keyMap = keyMap_.createStaging();
-    CIgnition& ignition = static_cast<CIgnition&>(ignition_.createStaging());
+    CKeyMap& ignition = ignition_.createStaging();
     CProgressive& progressive = progressive_.createStaging();
     const char* failure = readInto(keyMap, ignition, progressive);
     if (!failure) {

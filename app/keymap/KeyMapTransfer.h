@@ -57,7 +57,7 @@ public:
     bool setKeyMapOnDevice();
 
     bool readKeyMapFromDevice(CKeyMap& staging);
-    bool readIgnitionFromDevice(CIgnition& staging);
+    bool readIgnitionFromDevice(CKeyMap& staging);
     bool readProgressiveFromDevice(CProgressive& staging);
 
     // The lists as device records; false with the reason in error when one
@@ -86,7 +86,7 @@ private:
     // The three reads into staging lists, committed when all succeeded; the
     // failure message of the first failed read, or null.
     const char* readAllIntoLists();
-    const char* readInto(CKeyMap& keyMap, CIgnition& ignition, CProgressive& progressive);
+    const char* readInto(CKeyMap& keyMap, CKeyMap& ignition, CProgressive& progressive);
     const char* writeAllFromLists(const DeviceKeyMap& records);
     void showReadFailure(const char* text);
 
