@@ -38,21 +38,28 @@ void CanBehaviour::onCanTx(VirtualDevice& device, const ReceivedFrame& received)
         return;
     const DeviceTime sent = device.clock().now();
 
-    int drop = mDropReports.load();
-    while (drop != 0 && !mDropReports.compare_exchange_weak(drop, drop > 0 ? drop - 1 : drop)) {
-    }
-    if (drop == 0) {
-        std::vector<std::uint8_t> report{KIVCommon::kStatusSuccess, received.frame.payload[0],
-                                         received.frame.payload[1]};
-        appendCanRecord(report, *frame, sent);
-        device.sendFrame(KIVCommon::MSG_CAN_TX_REPORT, report);
-    }
-    if (mLoopback) {
-        CanFrame echo = *frame;
-        echo.channel = frame->channel == 0 ? 1 : 0;
-        std::vector<std::uint8_t> record;
-        appendCanRecord(record, echo, sent);
-        device.sendFrame(KIVCommon::MSG_CAN_RX, record);
+    // A frame for both channels (index 2) goes out on each, with a report each.
+    const bool both = frame->channel == 2;
+    for (std::size_t i = 0; i < (both ? 2u : 1u); ++i) {
+        CanFrame sentFrame = *frame;
+        if (both)
+            sentFrame.channel = static_cast<std::uint8_t>(i);
+        int drop = mDropReports.load();
+        while (drop != 0 && !mDropReports.compare_exchange_weak(drop, drop > 0 ? drop - 1 : drop)) {
+        }
+        if (drop == 0) {
+            std::vector<std::uint8_t> report{KIVCommon::kStatusSuccess, received.frame.payload[0],
+                                             received.frame.payload[1]};
+            appendCanRecord(report, sentFrame, sent);
+            device.sendFrame(KIVCommon::MSG_CAN_TX_REPORT, report);
+        }
+        if (mLoopback) {
+            CanFrame echo = sentFrame;
+            echo.channel = sentFrame.channel == 0 ? 1 : 0;
+            std::vector<std::uint8_t> record;
+            appendCanRecord(record, echo, sent);
+            device.sendFrame(KIVCommon::MSG_CAN_RX, record);
+        }
     }
     if (mListener)
         mListener(device, *frame);

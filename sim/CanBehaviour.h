@@ -1,6 +1,7 @@
 // MSG_CAN_TX: the device "transmits" the frame and answers with a
-// MSG_CAN_TX_REPORT; optionally it loops the frame back as MSG_CAN_RX on the
-// other channel, or leaves reports out.
+// MSG_CAN_TX_REPORT, one per channel for a frame sent on both; optionally it
+// loops the frame back as MSG_CAN_RX on the other channel, or leaves reports
+// out.
 #pragma once
 
 #include "CanRecordWriter.h"
