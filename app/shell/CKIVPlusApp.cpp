@@ -71,6 +71,8 @@ CKIVPlusApp::CKIVPlusApp(UserPrompt& prompt, IniSettings& ini, CKIV* library, bo
 CKIVPlusApp::~CKIVPlusApp()
 {
     if (!closed_) {
+        runEnvironment_.closing.store(true);
+        stopRunners();
         announcer_.stop();
         session_.stopReceiveThread();
         session_.attachTrace(nullptr);
@@ -167,9 +169,16 @@ void CKIVPlusApp::connectionSequence()
     notifyConnection();
 }
 
+void CKIVPlusApp::stopRunners()
+{
+    groupRunner_.stopGroup();
+    runners_.stopAndJoin();
+}
+
 void CKIVPlusApp::disconnectionSequence()
 {
     announcer_.stop();
+    stopRunners();
     stopUdsDownload();
     session_.stopReceiveThread();
     session_.attachTrace(nullptr);
@@ -222,6 +231,7 @@ void CKIVPlusApp::fileNew()
 {
     if (!offerToSaveChanges())
         return;
+    stopRunners();
     pipeline_.stopTracing();
     pipeline_.newFile();
     deviceSettings_ = DeviceSettings{};
@@ -504,6 +514,7 @@ void CKIVPlusApp::finishUdsDownload()
 bool CKIVPlusApp::close()
 {
     closing_ = true;
+    runEnvironment_.closing.store(true);
     disconnectionSequence();
     logSettings_.save(ini_);
     ini_.setValue(kSection, kModeKey, std::to_string(static_cast<int>(mode_)));
@@ -512,6 +523,7 @@ bool CKIVPlusApp::close()
     if (hasUnsavedChanges() && prompt_.question(sessiontext::kSaveChanges) == UserPrompt::Answer::Yes) {
         if (!saveKeyMap()) {
             closing_ = false;
+            runEnvironment_.closing.store(false);
             return false;
         }
     }

@@ -8,6 +8,11 @@
 #include "keymap/CScenarioGroup.h"
 #include "keymap/DeviceMode.h"
 #include "keymap/KeyMapLists.h"
+#include "run/CScenarioGroupRun.h"
+#include "run/KeyRunners.h"
+#include "run/RunEnvironment.h"
+#include "run/RunNotifier.h"
+#include "run/SessionRunLink.h"
 #include "shell/DatabaseLookup.h"
 #include "shell/DeviceSession.h"
 #include "shell/DeviceSettings.h"
@@ -132,6 +137,9 @@ public:
     ChannelDatabaseNames& databaseNames() { return names_; }
     DeviceSession& session() { return session_; }
     TracePipeline& tracePipeline() { return pipeline_; }
+    KeyRunners& runners() { return runners_; }
+    CScenarioGroupRun& scenarioGroupRunner() { return groupRunner_; }
+    RunNotifier& runNotifier() { return runNotifier_; }
     DeviceSettings& deviceSettings() { return deviceSettings_; }
     LogSettings& logSettings() { return logSettings_; }
     UdsParameters& udsParameters() { return uds_; }
@@ -147,6 +155,7 @@ private:
     void setKeyMapPath(std::string path);
     void applyLogSettings();
     void notifyConnection();
+    void stopRunners();
 
     UserPrompt& prompt_;
     IniSettings& ini_;
@@ -181,6 +190,12 @@ private:
     DeviceSession session_;
     ModeAnnouncer announcer_{session_};
     TimeSync timeSync_;
+
+    SessionRunLink runLink_{session_};
+    RunNotifier runNotifier_;
+    RunEnvironment runEnvironment_{runLink_, runNotifier_};
+    KeyRunners runners_{runEnvironment_, &session_.transmitReports()};
+    CScenarioGroupRun groupRunner_{runEnvironment_, runners_.keyMap, keyMap_};
 };
 
 } // namespace kivplus
