@@ -276,9 +276,9 @@ bool CKIVPlusApp::openDatabaseWith(int channel, UserPrompt& prompt)
     hooks.keyMapHasElements = [this] { return !listsEmpty(); };
     hooks.databaseLoaded = [this](int slot) {
         names_.current[static_cast<std::size_t>(slot)] = databases_.channel(slot).name;
-        keyMap_.resolveMessageNames(lookup_);
-        ignition_.resolveMessageNames(lookup_);
-        progressive_.resolveProgressiveSignals(lookup_);
+        keyMap_.resolveMessageNames(keyMapDatabases_);
+        ignition_.resolveMessageNames(keyMapDatabases_);
+        progressive_.resolveProgressiveSignals(keyMapDatabases_);
         if (view_)
             view_->listsChanged();
     };
@@ -301,7 +301,7 @@ bool CKIVPlusApp::openKeyMapFile(const std::string& path)
         prompt_.information(shelltext::kChooseKivFile);
         return false;
     }
-    if (!loadKeyMapFile(path, mode_, lists(), names_, &lookup_, prompt_))
+    if (!loadKeyMapFile(path, mode_, lists(), names_, &keyMapDatabases_, prompt_))
         return false;
     setKeyMapPath(path);
     if (view_) {
@@ -375,7 +375,7 @@ bool CKIVPlusApp::getKeyMap()
 {
     KeyMapTransfer transfer(session_, keyMap_, ignition_, progressive_);
     transfer.setModeAnnouncer(&announcer_);
-    transfer.setDatabases(&lookup_, &names_);
+    transfer.setDatabases(&keyMapDatabases_, &names_);
     transfer.setSaveChanges([this] { saveKeyMap(); });
     transfer.setListsReplaced([this] {
         if (view_)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "database/ChannelKeyMapDatabases.h"
 #include "database/DatabaseChannels.h"
 #include "keymap/CIgnition.h"
 #include "keymap/CKeyMap.h"
@@ -13,7 +14,7 @@
 #include "run/RunEnvironment.h"
 #include "run/RunNotifier.h"
 #include "run/SessionRunLink.h"
-#include "shell/DatabaseLookup.h"
+#include "shell/ChannelMessageNamer.h"
 #include "shell/DeviceSession.h"
 #include "shell/DeviceSettings.h"
 #include "shell/FirmwareUpdate.h"
@@ -133,7 +134,7 @@ public:
     CScenarioGroup& scenarioGroup() { return scenarioGroup_; }
     CPanelLayout& panelLayout() { return panel_; }
     DatabaseChannels& databases() { return databases_; }
-    const DatabaseLookup& databaseLookup() const { return lookup_; }
+    const KeyMapDatabases& keyMapDatabases() const { return keyMapDatabases_; }
     ChannelDatabaseNames& databaseNames() { return names_; }
     DeviceSession& session() { return session_; }
     TracePipeline& tracePipeline() { return pipeline_; }
@@ -180,13 +181,14 @@ private:
     CScenarioGroup scenarioGroup_;
     CPanelLayout panel_;
     DatabaseChannels databases_;
-    DatabaseLookup lookup_{databases_};
+    ChannelKeyMapDatabases keyMapDatabases_{databases_};
+    ChannelMessageNamer messageNamer_{databases_};
     ChannelDatabaseNames names_;
     DeviceSettings deviceSettings_;
     LogSettings logSettings_;
     UdsParameters uds_;
 
-    TracePipeline pipeline_{&lookup_};
+    TracePipeline pipeline_{&messageNamer_};
     DeviceSession session_;
     ModeAnnouncer announcer_{session_};
     TimeSync timeSync_;

@@ -80,7 +80,10 @@ void CCommAndModeDlg::portChosen(int index)
         refreshPorts();
     if (index < 0 || index >= ports_->count())
         return;
-    app_.connectPort(ports_->itemText(index).toStdString());
+    const std::string entry = ports_->itemText(index).toStdString();
+    if (app_.isConnected() && entry == app_.currentPort())
+        return;   // the same entry again is no change of selection
+    app_.connectPort(entry);
     showStatus();
     emit connectionAttempted();
 }
