@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the application and starts it.
+# Builds the application and starts it; `scripts/run.sh --demo` starts the demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

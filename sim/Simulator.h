@@ -3,8 +3,8 @@
 #pragma once
 
 #include "CanBehaviour.h"
-#include "EcuBehaviour.h"
 #include "DeviceFaults.h"
+#include "EcuBehaviour.h"
 #include "FirmwareBehaviour.h"
 #include "KeyMapBehaviour.h"
 #include "SettingsBehaviour.h"
