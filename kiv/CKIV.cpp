@@ -106,32 +106,44 @@ tKIVNGMessageData CKIV::getRecievedMessage(MESSAGE_STORE_TYPE store)
     return core ? core->stores()[store].take() : zeroRecord();
 }
 
-// The UDS members answer as a core without a UDS service until kiv/uds/
-// provides CCFUDSService and CKivUdsDown.
-std::uint8_t CKIV::enqueueUDSMessage(tCANData)
+std::uint8_t CKIV::enqueueUDSMessage(tCANData frame)
 {
-    return kFail;
+    CKivCore* core = CKivCore::current();
+    return core ? core->udsService().esEnqueue(frame) : kFail;
 }
 
-std::uint8_t CKIV::sendUDSRequestMessage(int, tSPRequest)
+std::uint8_t CKIV::sendUDSRequestMessage(int channel, tSPRequest request)
 {
-    return kFail;
+    CKivCore* core = CKivCore::current();
+    return core ? core->udsService().esSendRequest(channel, request) : kFail;
 }
 
-std::uint8_t CKIV::tesSetUdsSequence(char*, tUDSInformation)
+std::uint8_t CKIV::tesSetUdsSequence(char* sequencePath, tUDSInformation info)
 {
-    return kFail;
+    CKivCore* core = CKivCore::current();
+    return core ? core->udsDown().esSetSequence(sequencePath, info) : kFail;
 }
 
 void CKIV::vRunSequenceData()
 {
+    if (CKivCore* core = CKivCore::current())
+        core->udsDown().vRunSequence();
 }
 
-void CKIV::vProcessingUDSMessage(tKIVNGMessageData)
+void CKIV::vStopSequenceData()
 {
+    if (CKivCore* core = CKivCore::current())
+        core->udsDown().vStopSequence();
+}
+
+void CKIV::vProcessingUDSMessage(tKIVNGMessageData record)
+{
+    if (CKivCore* core = CKivCore::current())
+        core->udsDown().vProcessResponse(record);
 }
 
 bool CKIV::bIsUdsDownloadRunning()
 {
-    return false;
+    CKivCore* core = CKivCore::current();
+    return core && core->udsDown().bIsDownloadRunning();
 }

@@ -1,5 +1,7 @@
 #include "CKivCore.h"
 
+#include "link/CanTxFrame.h"
+
 #include <atomic>
 #include <new>
 
@@ -20,7 +22,16 @@ struct CoreLifetime {
 
 CKivCore::CKivCore()
     : mDevice(&mStores)
+    , mUdsService(
+          [this](int channel, const KIVCommon::tCANData& frame, int senderKind) {
+              std::uint8_t bytes[kMaxCanTxFrameSize];
+              const auto length = static_cast<int>(buildCanTxFrame(channel, frame, senderKind, 0, bytes));
+              return mDevice.write(bytes, length) == length;
+          },
+          mStores)
+    , mUdsDown(mUdsService, mStores)
 {
+    mUdsService.esStart();
 }
 
 CKivCore* CKivCore::current()

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libxml2-dev libxslt1-dev libudev-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  python3-can
 )
 
 missing=()

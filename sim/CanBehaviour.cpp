@@ -61,6 +61,8 @@ void CanBehaviour::onCanTx(VirtualDevice& device, const ReceivedFrame& received)
             device.sendFrame(KIVCommon::MSG_CAN_RX, record);
         }
     }
+    if (mListener)
+        mListener(device, *frame);
 }
 
 } // namespace kivsim

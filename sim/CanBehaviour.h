@@ -8,6 +8,7 @@
 #include "VirtualDevice.h"
 
 #include <atomic>
+#include <functional>
 #include <optional>
 
 namespace kivsim {
@@ -20,6 +21,11 @@ public:
     // Leaves out the transmit reports of the next count frames (-1: all of them).
     void dropReports(int count) { mDropReports = count; }
 
+    // Called with every transmitted frame after its report (the ECU listens
+    // here). Set before the device starts.
+    using FrameListener = std::function<void(VirtualDevice&, const CanFrame&)>;
+    void setFrameListener(FrameListener listener) { mListener = std::move(listener); }
+
     // Reads a MSG_CAN_TX payload; nothing when it is malformed.
     static std::optional<CanFrame> parseCanTx(const std::vector<std::uint8_t>& payload);
 
@@ -28,6 +34,7 @@ private:
 
     std::atomic<bool> mLoopback{false};
     std::atomic<int> mDropReports{0};
+    FrameListener mListener;
 };
 
 } // namespace kivsim

@@ -4,6 +4,7 @@ namespace kivsim {
 
 Simulator::Simulator()
     : mCan(mDevice)
+    , mEcu(mDevice, mCan)
     , mVersion(mDevice)
     , mTraffic(mDevice)
     , mKeyMap(mDevice, mFaults, mVersion)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CanBehaviour.h"
+#include "EcuBehaviour.h"
 #include "DeviceFaults.h"
 #include "FirmwareBehaviour.h"
 #include "KeyMapBehaviour.h"
@@ -23,6 +24,7 @@ public:
     const std::string& path() const { return mDevice.path(); }
     VirtualDevice& device() { return mDevice; }
     CanBehaviour& can() { return mCan; }
+    EcuBehaviour& ecu() { return mEcu; }
     VersionBehaviour& version() { return mVersion; }
     TrafficGenerator& traffic() { return mTraffic; }
     DeviceFaults& faults() { return mFaults; }
@@ -33,6 +35,7 @@ public:
 private:
     VirtualDevice mDevice;
     CanBehaviour mCan;
+    EcuBehaviour mEcu;
     VersionBehaviour mVersion;
     TrafficGenerator mTraffic;
     DeviceFaults mFaults;

@@ -163,7 +163,8 @@ public:
 
 private:
     // Every element under the packages that has a SHORT-NAME, by element name
-    // and short name; the first in document order wins.
+    // and short name (white space around either trimmed); the first in
+    // document order wins. References are looked up here by short name only.
     void indexShortNames(xmlNodePtr node, bool insidePackages)
     {
         for (xmlNodePtr child = node ? node->children : nullptr; child; child = child->next) {
@@ -175,7 +176,7 @@ private:
                 for (xmlNodePtr grand = child->children; grand; grand = grand->next) {
                     if (grand->type == XML_ELEMENT_NODE && inDefaultNamespace(grand) &&
                         std::strcmp(reinterpret_cast<const char*>(grand->name), "SHORT-NAME") == 0) {
-                        shortNames_.try_emplace(key(name, directText(grand)), child);
+                        shortNames_.try_emplace(key(name, trimmed(directText(grand))), child);
                     }
                 }
             }
@@ -189,8 +190,7 @@ private:
         return namespace_ == href;
     }
 
-    // The concatenated text-node children of an element, as XPath's text()
-    // compares them.
+    // The concatenated text-node children of an element.
     static std::string directText(xmlNodePtr node)
     {
         std::string text;
@@ -221,7 +221,7 @@ private:
         xmlNodePtr reference = child(element, referenceName);
         if (!reference)
             return nullptr;
-        const std::string path = xmlText(reference);
+        const std::string path = trimmed(xmlText(reference));
         const std::string dest = xmlAttribute(reference, "DEST");
         const auto slash = path.rfind('/');
         const std::string last = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -285,7 +285,7 @@ private:
             // A mapping without a start position (a signal group) places no signal.
             if (!child(r->parent, "default:START-POSITION"))
                 continue;
-            m.signals.push_back(signal(r, what));
+            m.signalList.push_back(signal(r, what));
         }
         return m;
     }

@@ -86,7 +86,7 @@ bool CMsgSignal::messageHasSignalLike(const std::string& messageName, const std:
     for (const auto& message : messages) {
         if (message.name != messageName)
             continue;
-        for (const auto& signal : message.signals) {
+        for (const auto& signal : message.signalList) {
             if (upperCase(signal.name).find(wanted) != std::string::npos)
                 return true;
         }
@@ -102,7 +102,7 @@ void CMsgSignal::updateSignal(const std::string& messageName, const std::string&
                                 [&](const tDbMessage& m) { return m.name == messageName; });
     if (message == messages.end())
         return;
-    for (auto& target : message->signals) {
+    for (auto& target : message->signalList) {
         if (target.name == signalName || target.name.empty()) {
             auto values = std::move(target.valueTable);
             target = signal;

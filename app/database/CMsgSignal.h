@@ -42,11 +42,11 @@ struct tDbMessage {
     std::uint32_t id = 0;         // without flag bits
     std::int32_t dlc = 0;
     std::int32_t extended = 0;    // 1 = 29-bit identifier
-    std::vector<tDbSignal> signals;
+    std::vector<tDbSignal> signalList;
     std::int32_t cycleTime = 0;   // "GenMsgCycleTime", ms
     std::int32_t priority = 0;    // "Prio", for GM parameter identifiers
 
-    std::int32_t signalCount() const { return static_cast<std::int32_t>(signals.size()); }
+    std::int32_t signalCount() const { return static_cast<std::int32_t>(signalList.size()); }
 };
 
 // Identifier text and format name of a message as the windows show them.

@@ -52,15 +52,13 @@ std::string latin1ToUtf8(const std::string& text)
     return out;
 }
 
-const dbc::Attribute* findAttribute(const std::vector<dbc::Attribute>& attributes, const char* name, bool integerOnly)
+// An integer attribute of an object, or its default; null when the object
+// has it with another kind of value or not at all.
+const dbc::Attribute* integerAttribute(const std::vector<dbc::Attribute>& own,
+                                       const std::vector<dbc::Attribute>& defaults, const char* name)
 {
-    for (const auto& attribute : attributes) {
-        if (attribute.name != name)
-            continue;
-        if (!integerOnly || attribute.value.kind == dbc::AttributeValue::Kind::Integer)
-            return &attribute;
-    }
-    return nullptr;
+    const dbc::Attribute* attribute = dbc::findAttribute(own, defaults, name);
+    return attribute && attribute->value.kind == dbc::AttributeValue::Kind::Integer ? attribute : nullptr;
 }
 
 std::int32_t clampToInt32(std::int64_t value)
@@ -87,16 +85,12 @@ std::int64_t signedMinimum(int length)
     return -static_cast<std::int64_t>(std::pow(2.0, length - 1));
 }
 
-tDbSignal makeSignal(const dbc::Signal& source)
+tDbSignal makeSignal(const dbc::Signal& source, const std::vector<dbc::Attribute>& defaults)
 {
     tDbSignal signal;
     signal.name = latin1ToUtf8(source.name);
-    for (const auto& attribute : source.attributes) {
-        if (attribute.name == "SignalType") {
-            signal.signalType = latin1ToUtf8(attribute.value.text);
-            break;
-        }
-    }
+    if (const auto* type = dbc::findAttribute(source.attributes, defaults, "SignalType"))
+        signal.signalType = latin1ToUtf8(type->value.text);
     signal.startBit = static_cast<std::uint8_t>(source.startBit & 7);
     signal.startByte = static_cast<std::int32_t>(source.startBit >> 3);
     signal.length = static_cast<std::int32_t>(source.length);
@@ -149,7 +143,7 @@ bool CMsgSignal::importDbcBytes(const std::string& bytes)
         return fail("the file describes no message");
 
     messages.reserve(file.messages.size());
-    if (const auto* gm = findAttribute(file.networkAttributes, "UseGMParameterIDs", true))
+    if (const auto* gm = integerAttribute(file.networkAttributes, {}, "UseGMParameterIDs"))
         useGMParameterIds = gm->value.integer != 0;
 
     for (const auto& source : file.messages) {
@@ -163,13 +157,13 @@ bool CMsgSignal::importDbcBytes(const std::string& bytes)
             message.id = source.id & 0x7FFu;
         }
         message.dlc = static_cast<std::int32_t>(source.dlc);
-        if (const auto* cycle = findAttribute(source.attributes, "GenMsgCycleTime", true))
+        if (const auto* cycle = integerAttribute(source.attributes, file.messageDefaults, "GenMsgCycleTime"))
             message.cycleTime = clampToInt32(cycle->value.integer);
-        if (const auto* prio = findAttribute(source.attributes, "Prio", true))
+        if (const auto* prio = integerAttribute(source.attributes, file.messageDefaults, "Prio"))
             message.priority = clampToInt32(prio->value.integer);
-        message.signals.reserve(source.signals.size());
-        for (const auto& signal : source.signals)
-            message.signals.push_back(makeSignal(signal));
+        message.signalList.reserve(source.signalList.size());
+        for (const auto& signal : source.signalList)
+            message.signalList.push_back(makeSignal(signal, file.signalDefaults));
         messages.push_back(std::move(message));
     }
     return true;

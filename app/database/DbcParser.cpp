@@ -211,7 +211,7 @@ const char* const kSectionKeywords[] = {
     "VERSION", "NS_", "BS_", "BU_", "VAL_TABLE_", "BO_", "SG_", "CM_", "BA_DEF_", "BA_DEF_DEF_", "BA_",
     "VAL_", "SIG_VALTYPE_", "BO_TX_BU_", "SIG_GROUP_", "EV_", "ENVVAR_DATA_", "BA_DEF_REL_",
     "BA_DEF_DEF_REL_", "BA_REL_", "BU_SG_REL_", "BU_EV_REL_", "BU_BO_REL_", "SGTYPE_", "SGTYPE_VAL_",
-    "SIG_TYPE_REF_", "SG_MUL_VAL_", "CAT_DEF_", "CAT_", "FILTER", "EV_DATA_", "ENVVAR_DATA_",
+    "SIG_TYPE_REF_", "SG_MUL_VAL_", "CAT_DEF_", "CAT_", "FILTER", "EV_DATA_", "BA_DEF_SGTYPE_", "BA_SGTYPE_",
 };
 
 bool isSectionKeyword(const std::string& word)
@@ -340,8 +340,6 @@ private:
         }
     }
 
-    void endStatement() { skipStatement(); }
-
     void section(const Token& keyword)
     {
         const std::string& word = keyword.text;
@@ -349,10 +347,7 @@ private:
             if (lexer_.peek().kind == Token::Kind::String)
                 file_.version = lexer_.next().text;
         } else if (word == "NS_") {
-            acceptPunct(':');
-            while (lexer_.peek().kind != Token::Kind::End &&
-                   !(lexer_.peek().lineStart && !lexer_.peek().indented) && lexer_.peek().text != "BS_")
-                lexer_.next();
+            newSymbols();
         } else if (word == "BS_") {
             skipRestOfLine();
         } else if (word == "BU_") {
@@ -383,6 +378,29 @@ private:
             // SIG_VALTYPE_, BO_TX_BU_, SIG_GROUP_, EV_, ENVVAR_DATA_, the
             // _REL_ sections and anything unknown carry nothing we keep.
             skipStatement();
+        }
+    }
+
+    // The NS_ list: symbols on their own lines, usually indented. It ends at
+    // the first line that starts without indentation and holds more than
+    // one token (the next section).
+    void newSymbols()
+    {
+        acceptPunct(':');
+        while (lexer_.peek().kind != Token::Kind::End) {
+            const Token& token = lexer_.peek();
+            if (!token.lineStart || token.indented) {
+                lexer_.next();
+                continue;
+            }
+            const Token taken = lexer_.next();
+            if (lexer_.peek().kind == Token::Kind::End || lexer_.peek().lineStart)
+                continue;
+            if (taken.kind == Token::Kind::Identifier)
+                section(taken);
+            else
+                skipStatement();
+            return;
         }
     }
 
@@ -454,7 +472,7 @@ private:
             if (receiver.kind == Token::Kind::Identifier)
                 s.receivers.push_back(receiver.text);
         }
-        file_.messages.back().signals.push_back(std::move(s));
+        file_.messages.back().signalList.push_back(std::move(s));
     }
 
     Message* findMessage(std::uint32_t id)
@@ -468,7 +486,7 @@ private:
         Message* m = findMessage(id);
         if (!m)
             return nullptr;
-        for (auto& s : m->signals) {
+        for (auto& s : m->signalList) {
             if (s.name == name)
                 return &s;
         }
@@ -510,7 +528,7 @@ private:
             }
         }
         expect(Token::Kind::String, "the comment text");
-        endStatement();
+        skipStatement();
     }
 
     static ObjectKind objectKind(const std::string& word, bool& known)
@@ -556,7 +574,7 @@ private:
         } else {
             fail(type, "unknown attribute type " + type.text);
         }
-        endStatement();
+        skipStatement();
         if (definitions_.find(name) == definitions_.end())
             definitionOrder_.push_back(name);
         definitions_[name] = std::move(definition);
@@ -611,7 +629,7 @@ private:
     {
         const std::string name = expect(Token::Kind::String, "the attribute name").text;
         AttributeValue value = attributeValue(name);
-        endStatement();
+        skipStatement();
         const auto def = definitions_.find(name);
         if (def != definitions_.end())
             def->second.fallback = std::move(value);
@@ -639,7 +657,7 @@ private:
             }
         }
         AttributeValue value = attributeValue(name);
-        endStatement();
+        skipStatement();
         if (target)
             target->push_back({name, std::move(value)});
     }
@@ -674,23 +692,16 @@ private:
             const AttributeDefinition& def = definitions_[name];
             if (!def.fallback)
                 continue;
-            auto give = [&](std::vector<Attribute>& attributes) {
-                if (!hasAttribute(attributes, name))
-                    attributes.push_back({name, *def.fallback});
-            };
             switch (def.object) {
             case ObjectKind::Network:
-                give(file_.networkAttributes);
+                if (!hasAttribute(file_.networkAttributes, name))
+                    file_.networkAttributes.push_back({name, *def.fallback});
                 break;
             case ObjectKind::Message:
-                for (auto& m : file_.messages)
-                    give(m.attributes);
+                file_.messageDefaults.push_back({name, *def.fallback});
                 break;
             case ObjectKind::Signal:
-                for (auto& m : file_.messages) {
-                    for (auto& s : m.signals)
-                        give(s.attributes);
-                }
+                file_.signalDefaults.push_back({name, *def.fallback});
                 break;
             case ObjectKind::Node:
             case ObjectKind::EnvVar:
@@ -713,7 +724,7 @@ private:
         };
         for (auto& m : file_.messages) {
             longName(m.attributes, "SystemMessageLongSymbol", m.name);
-            for (auto& s : m.signals)
+            for (auto& s : m.signalList)
                 longName(s.attributes, "SystemSignalLongSymbol", s.name);
         }
     }
@@ -726,6 +737,20 @@ private:
 };
 
 } // namespace
+
+const Attribute* findAttribute(const std::vector<Attribute>& own, const std::vector<Attribute>& defaults,
+                               const std::string& name)
+{
+    for (const auto& a : own) {
+        if (a.name == name)
+            return &a;
+    }
+    for (const auto& a : defaults) {
+        if (a.name == name)
+            return &a;
+    }
+    return nullptr;
+}
 
 ParseResult parse(std::string_view text)
 {

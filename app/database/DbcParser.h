@@ -49,7 +49,7 @@ struct Message {
     std::string name;
     std::uint32_t dlc = 0;
     std::string transmitter;
-    std::vector<Signal> signals;
+    std::vector<Signal> signalList;
     std::vector<Attribute> attributes;
 };
 
@@ -57,8 +57,16 @@ struct File {
     std::string version;
     std::vector<std::string> nodes;
     std::vector<Message> messages;
-    std::vector<Attribute> networkAttributes;
+    std::vector<Attribute> networkAttributes;   // with the defaults of those the file does not set
+    // Defaults (BA_DEF_DEF_) of message and signal attributes: they apply to
+    // every message or signal that sets no value of that name itself.
+    std::vector<Attribute> messageDefaults;
+    std::vector<Attribute> signalDefaults;
 };
+
+// The attribute of that name an object has, its default, or null.
+const Attribute* findAttribute(const std::vector<Attribute>& own, const std::vector<Attribute>& defaults,
+                               const std::string& name);
 
 struct ParseResult {
     bool ok = false;
@@ -67,8 +75,7 @@ struct ParseResult {
 };
 
 // Reads DBC text. Every section of the format is understood; sections it does
-// not know are skipped. Attribute defaults (BA_DEF_DEF_) are given to every
-// object of their kind that sets no value of its own; long message and signal
+// not know are skipped. Long message and signal
 // names ("SystemMessageLongSymbol", "SystemSignalLongSymbol") replace the cut
 // names of BO_ and SG_ lines.
 ParseResult parse(std::string_view text);

@@ -34,6 +34,17 @@ std::int64_t bitPosition(int startByte, int startBit, int length, int byteOrder,
     return std::int64_t{startByte} * 8 + 7 - startBit + i;
 }
 
+// The first signal bit (counted from the most significant) that can lie
+// inside bitCount data bits: an Intel signal's high bits beyond the data are
+// skipped without walking them, so a huge length costs nothing.
+int firstInside(int startByte, int startBit, int length, int byteOrder, std::int64_t bitCount)
+{
+    if (byteOrder != 1)
+        return 0;
+    const std::int64_t skip = std::int64_t{startByte} * 8 + startBit + length - bitCount;
+    return static_cast<int>(std::clamp<std::int64_t>(skip, 0, length));
+}
+
 std::string formatRaw(std::uint64_t raw, bool isSigned)
 {
     char buffer[32];
@@ -162,7 +173,7 @@ std::string extractSignalBits(std::string_view bits, int startByte, int startBit
         return out;
     out.reserve(static_cast<std::size_t>(length));
     const auto size = static_cast<std::int64_t>(bits.size());
-    for (int i = 0; i < length; ++i) {
+    for (int i = firstInside(startByte, startBit, length, byteOrder, size); i < length; ++i) {
         const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
         if (position >= 0 && position < size)
             out.push_back(bits[static_cast<std::size_t>(position)]);
@@ -194,7 +205,7 @@ std::string decodeSignal(std::string_view data, int startByte, int startBit, int
     };
     const auto bitCount = static_cast<std::int64_t>(count) * 4;
     std::uint64_t raw = 0;
-    for (int i = 0; i < length; ++i) {
+    for (int i = firstInside(startByte, startBit, length, byteOrder, bitCount); i < length; ++i) {
         const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
         if (position < 0 || position >= bitCount) {
             if (byteOrder != 1 && position >= bitCount)
@@ -214,6 +225,7 @@ std::string valueToBits(std::string_view value, int length, std::string_view sig
 {
     if (length <= 0)
         return {};
+    length = std::min(length, kMaxSignalBits);
     if (value.empty())
         value = "0";
     if (signalType != "SNM")
@@ -240,14 +252,13 @@ std::string valueToBits(std::string_view value, int length, std::string_view sig
 std::string insertSignalBits(std::string_view dataBits, std::string_view signalBits, int startByte, int startBit,
                              int length, int byteOrder, int dlc)
 {
-    if (dlc < 0)
-        dlc = 0;
+    dlc = std::clamp(dlc, 0, kMaxFrameBytes);
     std::string out(static_cast<std::size_t>(dlc) * 8, '0');
     for (std::size_t i = 0; i < out.size() && i < dataBits.size(); ++i)
         out[i] = dataBits[i] == '1' ? '1' : '0';
     const auto size = static_cast<std::int64_t>(out.size());
     const auto count = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)), signalBits.size()));
-    for (int i = 0; i < count; ++i) {
+    for (int i = firstInside(startByte, startBit, length, byteOrder, size); i < count; ++i) {
         const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
         if (position >= 0 && position < size)
             out[static_cast<std::size_t>(position)] = signalBits[static_cast<std::size_t>(i)] == '1' ? '1' : '0';
@@ -274,7 +285,7 @@ std::uint64_t extractRaw(const std::uint8_t* data, std::size_t size, int startBy
 {
     const auto bitCount = static_cast<std::int64_t>(size) * 8;
     std::uint64_t raw = 0;
-    for (int i = 0; i < length; ++i) {
+    for (int i = firstInside(startByte, startBit, length, byteOrder, bitCount); i < length; ++i) {
         const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
         if (position < 0 || position >= bitCount) {
             if (byteOrder != 1 && position >= bitCount)
@@ -291,10 +302,13 @@ void insertRaw(std::uint8_t* data, std::size_t size, int startByte, int startBit
                std::uint64_t raw)
 {
     const auto bitCount = static_cast<std::int64_t>(size) * 8;
-    for (int i = 0; i < length; ++i) {
+    for (int i = firstInside(startByte, startBit, length, byteOrder, bitCount); i < length; ++i) {
         const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
-        if (position < 0 || position >= bitCount)
+        if (position < 0 || position >= bitCount) {
+            if (byteOrder != 1 && position >= bitCount)
+                break;
             continue;
+        }
         const int bitOfValue = length - 1 - i;
         const bool set = bitOfValue < 64 && ((raw >> bitOfValue) & 1u);
         const auto p = static_cast<std::size_t>(position);

@@ -20,6 +20,11 @@
 // runs over consecutive positions.
 namespace kivplus {
 
+// A frame holds at most 64 bytes (CAN FD); a signal bit text is cut at
+// kMaxSignalBits characters.
+inline constexpr int kMaxFrameBytes = 64;
+inline constexpr int kMaxSignalBits = 65536;
+
 // Every hex digit gives its four bits; other characters are skipped.
 std::string hexToBits(std::string_view hex);
 // Eight bits to two upper-case hex digits.
@@ -41,7 +46,7 @@ std::string decodeSignal(std::string_view data, int startByte, int startBit, int
 // Exactly length bit characters of a decimal value (two's complement for a
 // negative "SNM" value; an unsigned value too large gives all ones).
 std::string valueToBits(std::string_view value, int length, std::string_view signalType);
-// The data bits (dlc * 8 of them) with the signal bits written at the signal's
+// The data bits (dlc * 8 of them, dlc at most kMaxFrameBytes) with the signal bits written at the signal's
 // positions; data bits missing from dataBits count as 0 and signal bits
 // beyond the data are dropped.
 std::string insertSignalBits(std::string_view dataBits, std::string_view signalBits, int startByte, int startBit,

@@ -404,7 +404,7 @@ bool decodeScenarioKeys(const std::uint8_t* bytes, std::size_t size, CKeyMap& st
     return true;
 }
 
-bool decodeIgnitionList(const std::uint8_t* bytes, std::size_t size, CIgnition& staging)
+bool decodeIgnitionList(const std::uint8_t* bytes, std::size_t size, CKeyMap& staging)
 {
     Reader in(bytes, size);
     while (!in.atEnd()) {

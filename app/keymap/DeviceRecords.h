@@ -26,7 +26,8 @@ bool encodeProgressiveList(const CProgressive& progressive, DeviceBytes& out, st
 
 bool decodeSingleKeyList(const std::uint8_t* bytes, std::size_t size, CKeyMap& staging);
 bool decodeScenarioKeys(const std::uint8_t* bytes, std::size_t size, CKeyMap& staging);
-bool decodeIgnitionList(const std::uint8_t* bytes, std::size_t size, CIgnition& staging);
+// The ignition list's staging copy is a plain key list.
+bool decodeIgnitionList(const std::uint8_t* bytes, std::size_t size, CKeyMap& staging);
 bool decodeProgressiveList(const std::uint8_t* bytes, std::size_t size, CProgressive& staging);
 
 // The 8-byte minimum or maximum image of a progressive frame: the frame data

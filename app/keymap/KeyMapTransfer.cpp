@@ -64,7 +64,8 @@ tKIVNGMessageData KeyMapTransfer::takeAnswer(int tries, std::chrono::millisecond
     std::memset(&record, 0, sizeof record);
     if (!library)
         return record;
-    for (int i = 0; i < tries && library->isMessageStoreEmpty(MESSAGE_STORE_RESPONSE); ++i)
+    const int checks = stretchedPolls(tries);
+    for (int i = 0; i < checks && library->isMessageStoreEmpty(MESSAGE_STORE_RESPONSE); ++i)
         std::this_thread::sleep_for(interval);
     while (!library->isMessageStoreEmpty(MESSAGE_STORE_RESPONSE)) {
         record = library->getRecievedMessage(MESSAGE_STORE_RESPONSE);
@@ -116,7 +117,7 @@ bool KeyMapTransfer::readKeyMapFromDevice(CKeyMap& staging)
     return true;
 }
 
-bool KeyMapTransfer::readIgnitionFromDevice(CIgnition& staging)
+bool KeyMapTransfer::readIgnitionFromDevice(CKeyMap& staging)
 {
     std::vector<std::uint8_t> data;
     session_.requestBlock(MSG_IGNITION_READ);
@@ -156,19 +157,27 @@ void KeyMapTransfer::showReadFailure(const char* text)
     session_.prompt().error(text);
 }
 
+const char* KeyMapTransfer::readInto(CKeyMap& keyMap, CKeyMap& ignition, CProgressive& progressive)
+{
+    if (!readKeyMapFromDevice(keyMap))
+        return sessiontext::kKeyMapReadFailed;
+    reportProgress(1);
+    if (!readIgnitionFromDevice(ignition))
+        return sessiontext::kIgnitionReadFailed;
+    reportProgress(2);
+    if (!readProgressiveFromDevice(progressive))
+        return sessiontext::kProgressiveReadFailed;
+    reportProgress(3);
+    return nullptr;
+}
+
 const char* KeyMapTransfer::readAllIntoLists()
 {
     answerTooLarge_ = false;
     CKeyMap& keyMap = keyMap_.createStaging();
-    CIgnition& ignition = static_cast<CIgnition&>(ignition_.createStaging());
+    CKeyMap& ignition = ignition_.createStaging();
     CProgressive& progressive = progressive_.createStaging();
-    const char* failure = nullptr;
-    if (!readKeyMapFromDevice(keyMap))
-        failure = sessiontext::kKeyMapReadFailed;
-    else if (!readIgnitionFromDevice(ignition))
-        failure = sessiontext::kIgnitionReadFailed;
-    else if (!readProgressiveFromDevice(progressive))
-        failure = sessiontext::kProgressiveReadFailed;
+    const char* failure = readInto(keyMap, ignition, progressive);
     if (!failure) {
         keyMap_.commitStaging(true);
         ignition_.commitStaging(true);
@@ -283,10 +292,13 @@ const char* KeyMapTransfer::writeAllFromLists(const DeviceKeyMap& records)
     pause(100ms);
     if (!writeKeyMapToDevice(records))
         return sessiontext::kKeyMapWriteFailed;
+    reportProgress(1);
     if (!writeIgnitionToDevice(records))
         return sessiontext::kIgnitionWriteFailed;
+    reportProgress(2);
     if (!writeProgressiveToDevice(records))
         return sessiontext::kProgressiveWriteFailed;
+    reportProgress(3);
     return nullptr;
 }
 

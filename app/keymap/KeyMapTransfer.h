@@ -6,6 +6,7 @@
 #include "keymap/CProgressive.h"
 #include "keymap/DeviceRecords.h"
 #include "keymap/KeyMapLists.h"
+#include "shell/DeviceJob.h"
 
 #include <chrono>
 #include <functional>
@@ -46,6 +47,8 @@ public:
     }
     // Runs the main window's Save KeyMap when the user wants changes saved.
     void setSaveChanges(std::function<void()> save) { saveChanges_ = std::move(save); }
+    // Called after each list was read or written: lists done out of 3.
+    void setProgress(DeviceProgress progress) { progress_ = std::move(progress); }
     // Called after a read replaced the lists (the editor refreshes).
     void setListsReplaced(std::function<void()> replaced) { listsReplaced_ = std::move(replaced); }
 
@@ -54,7 +57,7 @@ public:
     bool setKeyMapOnDevice();
 
     bool readKeyMapFromDevice(CKeyMap& staging);
-    bool readIgnitionFromDevice(CIgnition& staging);
+    bool readIgnitionFromDevice(CKeyMap& staging);
     bool readProgressiveFromDevice(CProgressive& staging);
 
     // The lists as device records; false with the reason in error when one
@@ -75,9 +78,15 @@ private:
     KIVCommon::tKIVNGMessageData takeAnswer(int tries, std::chrono::milliseconds interval);
     // Shows the message of a failed version check; true when there was one.
     bool showVersionProblem(int versionResult);
+    void reportProgress(int listsDone) const
+    {
+        if (progress_)
+            progress_(listsDone, 3);
+    }
     // The three reads into staging lists, committed when all succeeded; the
     // failure message of the first failed read, or null.
     const char* readAllIntoLists();
+    const char* readInto(CKeyMap& keyMap, CKeyMap& ignition, CProgressive& progressive);
     const char* writeAllFromLists(const DeviceKeyMap& records);
     void showReadFailure(const char* text);
 
@@ -90,6 +99,7 @@ private:
     ChannelDatabaseNames* names_ = nullptr;
     std::function<void()> saveChanges_;
     std::function<void()> listsReplaced_;
+    DeviceProgress progress_;
     bool answerTooLarge_ = false;
 };
 

@@ -22,6 +22,12 @@ public:
     // filter is a list of "Description (*.ext *.ext2)" entries separated by ";;".
     // An empty result means the user cancelled.
     virtual std::string chooseOpenFile(const std::string& title, const std::string& filter) = 0;
+    // The same, starting in folder (the chooser's own choice when empty).
+    virtual std::string chooseOpenFileIn(const std::string& title, const std::string& filter, const std::string& folder)
+    {
+        (void)folder;
+        return chooseOpenFile(title, filter);
+    }
     virtual std::string chooseSaveFile(const std::string& title, const std::string& filter,
                                        const std::string& suggestedName) = 0;
     virtual std::string chooseFolder(const std::string& title, const std::string& start) = 0;
@@ -53,6 +59,7 @@ public:
     std::deque<Answer> answers;        // taken by question(); No when empty
     std::deque<std::string> files;     // taken by the choosers; "" (cancel) when empty
     std::vector<Shown> shown;
+    std::vector<std::string> startFolders;  // folders the open-file chooser started in
     int busyDepth = 0;
 
     void information(const std::string& text) override { shown.push_back({Shown::Information, text}); }
@@ -63,6 +70,11 @@ public:
         return take(answers, Answer::No);
     }
     std::string chooseOpenFile(const std::string&, const std::string&) override { return take(files, std::string()); }
+    std::string chooseOpenFileIn(const std::string& title, const std::string& filter, const std::string& folder) override
+    {
+        startFolders.push_back(folder);
+        return chooseOpenFile(title, filter);
+    }
     std::string chooseSaveFile(const std::string&, const std::string&, const std::string&) override
     {
         return take(files, std::string());

@@ -7,6 +7,10 @@
 
 namespace kivplus {
 
+// Progress of a device operation: steps done out of total (key map lists,
+// image blocks). Called on the thread that runs the operation.
+using DeviceProgress = std::function<void(int done, int total)>;
+
 // Runs one blocking device operation (a key map transfer, a settings exchange,
 // a firmware update) on a worker thread so that the window stays live. The
 // completion callback runs on the worker when the operation has ended; a

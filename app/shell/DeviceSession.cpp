@@ -176,13 +176,21 @@ void DeviceSession::dispatchFrame(const std::uint8_t* frame)
     }
 
     // A record longer than the event's byte area cannot be held: it is dropped.
-    TracePipeline* pipeline = trace_.load();
-    if (!pipeline || recordSize > sizeof(sTraceEvent::eventBytes) || !pipeline->hasConversionThread())
+    if (recordSize > sizeof(sTraceEvent::eventBytes))
+        return;
+    std::lock_guard guard(traceLock_);
+    if (!trace_ || !trace_->hasConversionThread())
         return;
     auto event = std::make_unique<sTraceEvent>();
     std::memcpy(event->eventBytes, record, recordSize);
     event->eventKind = kind;
-    pipeline->postEvent(std::move(event));
+    trace_->postEvent(std::move(event));
+}
+
+void DeviceSession::attachTrace(TracePipeline* pipeline)
+{
+    std::lock_guard guard(traceLock_);
+    trace_ = pipeline;
 }
 
 void DeviceSession::showCheckConnection() { prompt_.information(sessiontext::kCheckConnection); }

@@ -76,8 +76,9 @@ public:
     bool writeData(std::uint8_t request, const std::vector<std::uint8_t>& data, int pauseMilliseconds);
 
     // Where the dispatch goes. The trace pipeline takes reported frames while
-    // its conversion thread runs; null detaches.
-    void attachTrace(TracePipeline* pipeline) { trace_.store(pipeline); }
+    // its conversion thread runs; null detaches (after the call no frame is
+    // handed to the old pipeline any more).
+    void attachTrace(TracePipeline* pipeline);
     TransmitReportRouter& transmitReports() { return reports_; }
     // While a UDS download runs, every CAN frame received on this channel
     // index (0 CAN 1, 1 CAN 2) goes to the library's UDS queue; -1 stops it.
@@ -100,7 +101,8 @@ private:
     std::atomic<bool> receiveFlag_{false};
     std::atomic<bool> receiving_{false};
 
-    std::atomic<TracePipeline*> trace_{nullptr};
+    std::mutex traceLock_;   // held while an event is handed over
+    TracePipeline* trace_ = nullptr;
     TransmitReportRouter reports_;
     std::atomic<int> udsChannel_{-1};
 };

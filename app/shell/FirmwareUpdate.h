@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/DeviceJob.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -17,7 +19,7 @@ inline constexpr std::size_t kMaxImageSize = 256 * 1024 - 1;
 inline constexpr std::size_t kImageBlockSize = 1024;
 
 // Called after each acknowledged block with the blocks done and their total.
-using ImageProgress = std::function<void(int done, int total)>;
+using ImageProgress = DeviceProgress;
 
 // Sends an image in 1024-byte blocks (firmware 0xC5, boot loader 0xBD), each
 // acknowledged with status 1, then MSG_DEVICE_CONTROL 4. False at the first

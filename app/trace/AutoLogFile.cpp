@@ -48,7 +48,9 @@ bool AutoLogFile::open(const std::string& baseFolder)
     std::error_code ec;
     std::filesystem::create_directories(runFolder_, ec);
     if (!std::filesystem::is_directory(runFolder_)) {
+        // No folder was made: the next file chooses again.
         path_ = runFolder_;
+        runFolder_.clear();
         return false;
     }
 

@@ -1,5 +1,7 @@
 #include "trace/CTraceData.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace kivplus {
@@ -20,13 +22,14 @@ std::int32_t storeFixedText(char* member, std::size_t width, std::string_view te
 
 namespace {
 
-// Reads decimal digits from pos; stops at the first non-digit.
+// Reads decimal digits from pos; stops at the first non-digit. Digits past the
+// ninth are skipped, so that the sums below stay far from overflow.
 std::int64_t readNumber(std::string_view text, std::size_t& pos)
 {
     std::int64_t value = 0;
     int digits = 0;
     while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-        if (digits < 12)
+        if (digits < 9)
             value = value * 10 + (text[pos] - '0');
         ++digits;
         ++pos;
@@ -63,7 +66,7 @@ std::int64_t wholeSeconds(std::string_view time, std::size_t& pos)
 std::int32_t secondsOfTimeText(std::string_view time)
 {
     std::size_t pos = 0;
-    return static_cast<std::int32_t>(wholeSeconds(time, pos));
+    return static_cast<std::int32_t>(std::min<std::int64_t>(wholeSeconds(time, pos), INT32_MAX));
 }
 
 std::int64_t microsecondsOfTimeText(std::string_view time)

@@ -129,7 +129,7 @@ public:
     bool search(std::string_view text, bool continuing);
     const std::vector<sSearchInfo>& searchResults() const { return searchResults_; }
 
-    // Replay state (Part of the send window's replay).
+    // Replay state, kept for the Send Log Data window's replay.
     std::int32_t replayFrom = 0;
     std::int32_t replayTo = 0;
     std::atomic<int> replaying{0};

@@ -185,8 +185,7 @@ void readAscDataLine(std::string_view line, CTraceData& record, sLogExtraInfo& e
         out[1] = token.back();
     }
     // A line with fewer data bytes than its DLC keeps the bytes it has.
-    char dlcText[4];
-    std::snprintf(dlcText, sizeof dlcText, "%d", bytes);
+    const char dlcText[2] = {char('0' + bytes), 0};
     record.setDlcText(dlcText);
     record.setDataText(data);
     extra.setValue(cursor.rest(kValueLimit));

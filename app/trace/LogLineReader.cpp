@@ -1,5 +1,7 @@
 #include "trace/LogLineReader.h"
 
+#include <cstring>
+
 namespace kivplus {
 
 namespace {
@@ -26,12 +28,16 @@ bool LogLineReader::next(std::string_view& line)
             return any;
         }
         any = true;
-        const char c = chunk_[chunkPos_++];
-        if (length < kLineSize)
-            line_[length++] = c;
-        else if (c == '\n')
-            line_[kLineSize - 1] = '\n';   // a cut line still ends with its line end
-        if (c == '\n') {
+        const char* start = chunk_ + chunkPos_;
+        const std::size_t available = chunkLen_ - chunkPos_;
+        const char* lf = static_cast<const char*>(std::memchr(start, '\n', available));
+        const std::size_t take = lf ? std::size_t(lf - start) + 1 : available;
+        const std::size_t room = kLineSize - length;
+        std::memcpy(line_ + length, start, take < room ? take : room);
+        length += take < room ? take : room;
+        chunkPos_ += take;
+        if (lf) {
+            line_[length - 1] = '\n';   // a cut line still ends with its line end
             line = std::string_view(line_, length);
             return true;
         }

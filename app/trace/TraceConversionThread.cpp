@@ -5,8 +5,8 @@
 namespace kivplus {
 
 TraceConversionThread::TraceConversionThread(CListQueue& queue, const std::atomic<bool>& tracing,
-                                             const MessageNamer* namer)
-    : queue_(queue), tracing_(tracing), namer_(namer), thread_([this] { run(); })
+                                             const MessageNamer* namer, std::uint64_t& baseTime)
+    : queue_(queue), tracing_(tracing), namer_(namer), baseTime_(baseTime), thread_([this] { run(); })
 {
 }
 

@@ -14,10 +14,12 @@
 namespace kivplus {
 
 // The trace conversion thread: turns posted events into trace records and
-// queues them for distribution. It owns the trace base time.
+// queues them for distribution. The trace base time is read and written by
+// this thread only, and outlives it (it is never reset while the program runs).
 class TraceConversionThread {
 public:
-    TraceConversionThread(CListQueue& queue, const std::atomic<bool>& tracing, const MessageNamer* namer);
+    TraceConversionThread(CListQueue& queue, const std::atomic<bool>& tracing, const MessageNamer* namer,
+                          std::uint64_t& baseTime);
     ~TraceConversionThread();
     TraceConversionThread(const TraceConversionThread&) = delete;
     TraceConversionThread& operator=(const TraceConversionThread&) = delete;
@@ -37,7 +39,7 @@ private:
     CListQueue& queue_;
     const std::atomic<bool>& tracing_;
     const MessageNamer* namer_;
-    std::uint64_t baseTime_ = 0;
+    std::uint64_t& baseTime_;
 
     std::mutex lock_;
     std::condition_variable wake_;

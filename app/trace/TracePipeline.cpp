@@ -64,7 +64,7 @@ void TracePipeline::startTracing()
     }
     std::lock_guard guard(conversionLock_);
     if (!converter_)
-        converter_ = std::make_unique<TraceConversionThread>(queue_, tracing_, namer_);
+        converter_ = std::make_unique<TraceConversionThread>(queue_, tracing_, namer_, baseTime_);
 }
 
 void TracePipeline::stopTracing()

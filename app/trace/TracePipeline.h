@@ -111,6 +111,7 @@ private:
     CListQueue queue_;
 
     std::atomic<bool> tracing_{true};
+    std::uint64_t baseTime_ = 0;   // the conversion thread's alone
     std::atomic<int> capacity_{traceCapacityForSetting(0)};
     std::atomic<bool> connected_{false};
     std::atomic<bool> graphSetUp_{false};

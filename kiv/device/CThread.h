@@ -35,7 +35,7 @@ protected:
     void vJoin();
     void vSetRunning(bool running) { mRunning.store(running, std::memory_order_relaxed); }
 
-    std::mutex mLock;
+    std::mutex mLock;   // for the derived worker's own state
 
 private:
     void vWorker();

@@ -10,8 +10,10 @@ std::size_t CFrameSplitter::extract(CByteRing& ring, CMessageStores& stores)
 {
     std::size_t filed = 0;
     for (;;) {
-        std::memset(&mRecord, 0, sizeof mRecord);
+        // Only the frame bytes are ever written; the rest of the record stays 0.
         std::uint8_t* frame = mRecord.frameBytes;
+        std::memset(frame, 0, mDirtyBytes);
+        mDirtyBytes = kFrameHeaderSize;
 
         std::uint8_t type = 0;
         do {
@@ -47,6 +49,7 @@ std::size_t CFrameSplitter::extract(CByteRing& ring, CMessageStores& stores)
             return filed;
         }
 
+        mDirtyBytes = kFrameHeaderSize + length;
         for (int i = 0; i < length; ++i)
             ring.bTake(frame[kFrameHeaderSize + i]);
 

@@ -26,6 +26,7 @@ private:
     int mStallCount = 0;
     int mLastStallLength = 0;
     KIVCommon::tKIVNGMessageData mRecord{};
+    std::size_t mDirtyBytes = KIVCommon::kReceiveFrameSize;   // frame bytes that may be non-zero
 };
 
 } // namespace kiv

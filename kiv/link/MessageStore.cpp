@@ -1,12 +1,19 @@
 #include "link/MessageStore.h"
 
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 namespace kiv {
 
+static_assert(std::is_trivially_copyable_v<KIVCommon::tKIVNGMessageData>);
+
+// calloc: the zeroed slots cost no memory until records are written to them.
 CMessageStore::CMessageStore()
-    : mSlots(new KIVCommon::tKIVNGMessageData[kCapacity]())
+    : mSlots(static_cast<KIVCommon::tKIVNGMessageData*>(std::calloc(kCapacity, sizeof(KIVCommon::tKIVNGMessageData))))
 {
+    if (!mSlots)
+        throw std::bad_alloc();
 }
 
 void CMessageStore::vAppend(const KIVCommon::tKIVNGMessageData& record)
@@ -23,10 +30,11 @@ void CMessageStore::vAppend(const KIVCommon::tKIVNGMessageData& record)
 KIVCommon::tKIVNGMessageData CMessageStore::take()
 {
     KIVCommon::tKIVNGMessageData record;
-    std::memset(&record, 0, sizeof record);
     std::lock_guard guard(mLock);
-    if (mCount.load(std::memory_order_relaxed) == 0)
+    if (mCount.load(std::memory_order_relaxed) == 0) {
+        std::memset(&record, 0, sizeof record);
         return record;
+    }
     std::memcpy(&record, &mSlots[mRead], sizeof record);
     mRead = (mRead + 1) % kCapacity;
     mCount.fetch_sub(1, std::memory_order_release);

@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -28,7 +29,10 @@ public:
 
 private:
     std::mutex mLock;
-    std::unique_ptr<KIVCommon::tKIVNGMessageData[]> mSlots;
+    struct FreeSlots {
+        void operator()(KIVCommon::tKIVNGMessageData* slots) const { std::free(slots); }
+    };
+    std::unique_ptr<KIVCommon::tKIVNGMessageData[], FreeSlots> mSlots;
     std::size_t mWrite = 0;
     std::size_t mRead = 0;
     std::atomic<std::size_t> mCount{0};

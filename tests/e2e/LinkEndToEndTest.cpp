@@ -118,6 +118,20 @@ TEST_F(LinkEndToEnd, LoopbackEchoesAnExtendedFrameOnTheOtherChannel)
     EXPECT_EQ(can.data[2], 3);
 }
 
+TEST_F(LinkEndToEnd, MissingTransmitReportLeavesOnlyTheOthers)
+{
+    sim->can().dropReports(1);
+    const tCANData frame{0x321, 0, {}};
+    ASSERT_EQ(kiv->sendCANMessage(0, &frame, 0, 0, 1), 0);
+    ASSERT_EQ(kiv->sendCANMessage(0, &frame, 0, 0, 2), 0);
+    // The device answers in order: the first report to come is the second frame's.
+    const auto reports = collect(MESSAGE_STORE_EVENT, 1);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0][5], 2);
+    EXPECT_TRUE(kiv->isMessageStoreEmpty(MESSAGE_STORE_EVENT));
+    EXPECT_EQ(sim->device().receivedCount(MSG_CAN_TX), 2u);
+}
+
 TEST_F(LinkEndToEnd, CommandIsAnsweredIntoTheResponseStore)
 {
     sim->version().setVersion({2, 5});

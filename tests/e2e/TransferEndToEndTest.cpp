@@ -6,7 +6,10 @@
 #include "keymap/KeyFields.h"
 #include "keymap/KeyMapTexts.h"
 #include "keymap/KeyMapTransfer.h"
+#include "shell/DeviceJob.h"
 #include "shell/SessionTexts.h"
+
+#include <atomic>
 
 using namespace kivplus;
 using namespace KIVCommon;
@@ -178,6 +181,24 @@ TEST_F(TransferEndToEnd, OnlyWhatTheListsHoldIsWritten)
     EXPECT_EQ(sent(MSG_VERSION_CHECK), 1u);
     EXPECT_EQ(sent(MSG_KEY_WRITE), 1u);
     EXPECT_EQ(sent(MSG_KEYMAP_WRITE) + sent(MSG_IGNITION_WRITE) + sent(MSG_PROGRESSIVE_WRITE), 0u);
+}
+
+TEST_F(TransferEndToEnd, ATransferRunsOnAJobWithProgress)
+{
+    fillFullKeyMap(keyMap, ignition, progressive);
+    std::vector<int> steps;   // written by the job, read after wait()
+    transfer.setProgress([&](int done, int total) {
+        EXPECT_EQ(total, 3);
+        steps.push_back(done);
+    });
+    std::atomic<int> finished{-1};
+    DeviceJob job;
+    ASSERT_TRUE(job.start([&] { return transfer.setKeyMapOnDevice(); }, [&](bool ok) { finished = ok ? 1 : 0; }));
+    EXPECT_FALSE(job.start([] { return true; }));
+    job.wait();
+    EXPECT_FALSE(job.isRunning());
+    EXPECT_EQ(finished.load(), 1);
+    EXPECT_EQ(steps, (std::vector<int>{1, 2, 3}));
 }
 
 TEST_F(TransferEndToEnd, VersionFailuresTransferNothing)

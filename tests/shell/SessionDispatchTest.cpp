@@ -28,7 +28,8 @@ tKIVNGMessageData record(std::uint8_t type, const Bytes& payload)
     r.frameBytes[0] = type;
     r.frameBytes[1] = static_cast<std::uint8_t>(payload.size() >> 8);
     r.frameBytes[2] = static_cast<std::uint8_t>(payload.size());
-    std::memcpy(r.frameBytes + 3, payload.data(), payload.size());
+    if (!payload.empty())
+        std::memcpy(r.frameBytes + 3, payload.data(), payload.size());
     return r;
 }
 

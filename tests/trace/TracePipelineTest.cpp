@@ -164,3 +164,21 @@ TEST(TracePipeline, NewFileEmptiesEverythingAndTracingContinues)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TracePipeline, BaseTimeSurvivesReconnection)
+{
+    PipelineFixture f;
+    f.pipeline.startTracing();
+    f.pipeline.postEvent(makeEvent(false, 1, {}, 0, 1000));
+    ASSERT_TRUE(f.waitForLogged(1));
+    f.pipeline.stopTracing();
+    f.pipeline.startTracing();
+    f.pipeline.postEvent(makeEvent(false, 1, {}, 0, 3000));
+    ASSERT_TRUE(f.waitForLogged(2));
+    f.pipeline.stopTracing();
+    EXPECT_STREQ(f.pipeline.liveLog().recordAt(1).timeStamp, "0000:00:02.000000");
+}
+
+} // namespace

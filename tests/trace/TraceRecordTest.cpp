@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <map>
 
@@ -126,6 +127,16 @@ TEST(TraceRecord, TimeTextsReadBack)
         EXPECT_EQ(secondsOfTimeText(c.text), c.seconds) << c.text;
         EXPECT_EQ(microsecondsOfTimeText(c.text), c.micros) << c.text;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(TraceRecord, HugeTimeTextsDoNotOverflow)
+{
+    EXPECT_EQ(secondsOfTimeText("99999999999999999:99"), INT32_MAX);
+    EXPECT_EQ(microsecondsOfTimeText("99999999999999999"), 999999999LL * 3600 * 1000000);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include "database/CMsgSignal.h"
 #include "database/SignalCodec.h"
 
-#include <cinttypes>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -48,11 +48,12 @@ std::string jsonString(const std::string& text)
     return out + "\"";
 }
 
+// The shortest text that reads back as the same double.
 std::string jsonNumber(double value)
 {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    return buffer;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }
 
 bool load(const std::string& path, CMsgSignal& database)
@@ -81,7 +82,7 @@ void dump(const CMsgSignal& database)
                ", \"cycleTime\": " + std::to_string(m.cycleTime) + ", \"priority\": " + std::to_string(m.priority) +
                ", \"signals\": [";
         bool firstSignal = true;
-        for (const auto& s : m.signals) {
+        for (const auto& s : m.signalList) {
             out += firstSignal ? "\n    " : ",\n    ";
             firstSignal = false;
             const bool isSigned = s.signalType == "SNM";
@@ -163,7 +164,7 @@ int run(const kivtool::Args& input)
                          extended ? " (extended)" : "");
             return 1;
         }
-        for (const auto& s : message->signals) {
+        for (const auto& s : message->signalList) {
             const std::string raw =
                 kivplus::decodeSignal(data, s.startByte, s.startBit, s.length, s.signalType, s.byteOrder);
             std::printf("%s=%s\n", s.name.c_str(), raw.c_str());

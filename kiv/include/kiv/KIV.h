@@ -127,6 +127,9 @@ public:
     std::uint8_t sendUDSRequestMessage(int channel, KIVCommon::tSPRequest request);
     std::uint8_t tesSetUdsSequence(char* sequencePath, KIVCommon::tUDSInformation info);
     void vRunSequenceData();
+    // Stops a running download: no further request or tester present goes
+    // out, the running flag clears and a sequence status record follows.
+    void vStopSequenceData();
     void vProcessingUDSMessage(KIVCommon::tKIVNGMessageData record);
     bool bIsUdsDownloadRunning();
 

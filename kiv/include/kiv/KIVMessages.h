@@ -33,7 +33,7 @@ enum MSG_TYPE : std::uint8_t {
     MSG_KEY_READ = 0xCD,
     MSG_VERSION_CHECK = 0xCE,
     MSG_KEY_COUNT_READ = 0xCF,
-    MSG_CAN_EVENT_E7 = 0xE7,   // routed to the event store; the application ignores it
+    MSG_EVENT_E7 = 0xE7,   // routed to the event store; the application ignores it
     MSG_CAN_TX_REPORT = 0xEB,
 };
 
@@ -70,7 +70,7 @@ constexpr bool isAcceptedFrameType(std::uint8_t type)
 // MESSAGE_STORE_RESPONSE.
 constexpr bool isEventFrameType(std::uint8_t type)
 {
-    return type == MSG_CAN_RX || type == MSG_CAN_EVENT_E7 || type == MSG_CAN_TX_REPORT;
+    return type == MSG_CAN_RX || type == MSG_EVENT_E7 || type == MSG_CAN_TX_REPORT;
 }
 
 } // namespace KIVCommon
