@@ -4,9 +4,14 @@
 
 #include "trace/CTraceData.h"
 #include "trace/TraceConversion.h"
+#include "trace/TracePipeline.h"
+
+#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace tracebench {
@@ -28,6 +33,48 @@ inline kivplus::CTraceData benchRecord(int i, int ids)
     r.setDataText(text);
     r.setMessageName("Engine_Status_Message");
     return r;
+}
+
+// A trace window as the pipeline sees it: a view (all channels, or one
+// channel bit) that never holds a batch.
+class BenchWindow : public kivplus::TraceViewHost {
+public:
+    explicit BenchWindow(int channelBit)
+    {
+        if (channelBit)
+            view.setChannelBit(std::uint8_t(channelBit), true);
+    }
+    kivplus::CTraceView& traceView() override { return view; }
+    bool holdsBatches() const override { return false; }
+    void pageUpdate(int) override {}
+    void rolledOver() override {}
+    kivplus::CTraceView view;
+};
+
+// Lines of every file under folder (the automatic log files of a run).
+inline long linesIn(const std::filesystem::path& folder)
+{
+    long lines = 0;
+    if (!std::filesystem::exists(folder))
+        return 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string line;
+        while (std::getline(in, line))
+            ++lines;
+    }
+    return lines;
+}
+
+// CPU seconds (user and system) of this process, or of its waited-for children.
+inline double cpuSeconds(int who = RUSAGE_SELF)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 class Stopwatch {

@@ -2,32 +2,16 @@
 // dispatch posts them, converted, distributed every 50 ms into the live log
 // (automatic log files) and three trace views. Prints the flood rate with its
 // loss check and the CPU used at a steady 20 000 frames/s.
+#include "TraceBenchSupport.h"
 #include "trace/TracePipeline.h"
-
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 
 namespace {
-
-class BenchWindow : public kivplus::TraceViewHost {
-public:
-    explicit BenchWindow(int channelBit)
-    {
-        if (channelBit)
-            view.setChannelBit(std::uint8_t(channelBit), true);
-    }
-    kivplus::CTraceView& traceView() override { return view; }
-    bool holdsBatches() const override { return false; }
-    void pageUpdate(int) override {}
-    void rolledOver() override {}
-    kivplus::CTraceView view;
-};
 
 std::unique_ptr<kivplus::sTraceEvent> event(std::uint32_t n)
 {
@@ -52,32 +36,10 @@ std::unique_ptr<kivplus::sTraceEvent> event(std::uint32_t n)
     return e;
 }
 
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long linesIn(const std::filesystem::path& folder)
-{
-    long lines = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (!entry.is_regular_file())
-            continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::string line;
-        while (std::getline(in, line))
-            ++lines;
-    }
-    return lines;
-}
-
 struct Rig {
     std::filesystem::path folder;
     kivplus::TracePipeline pipeline;
-    BenchWindow all{0}, can1{1}, can2{2};
+    tracebench::BenchWindow all{0}, can1{1}, can2{2};
     explicit Rig(const std::string& name) : folder(std::filesystem::temp_directory_path() / name)
     {
         std::filesystem::remove_all(folder);
@@ -111,7 +73,7 @@ int main(int argc, char** argv)
         rig.waitFor(flood);
         const double done = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         rig.pipeline.shutdown();
-        const long lines = linesIn(rig.folder);
+        const long lines = tracebench::linesIn(rig.folder);
         std::printf("flood: %u frames posted in %.3f s, all logged after %.3f s: %.0f frames/s\n", flood, posted, done,
                     flood / done);
         std::printf("       posted %u, logged %llu, dropped %llu, lines in automatic log files %ld, roll-overs %llu\n",
@@ -123,7 +85,7 @@ int main(int argc, char** argv)
     {
         Rig rig("kivbench-pipeline-steady");
         constexpr int kRate = 20000;
-        const double cpuBefore = cpuSeconds();
+        const double cpuBefore = tracebench::cpuSeconds();
         const auto start = std::chrono::steady_clock::now();
         std::uint32_t n = 0;
         for (int tick = 0; tick < seconds * 1000; ++tick) {
@@ -133,7 +95,7 @@ int main(int argc, char** argv)
         }
         rig.waitFor(n);
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        const double cpu = cpuSeconds() - cpuBefore;
+        const double cpu = tracebench::cpuSeconds() - cpuBefore;
         rig.pipeline.shutdown();
         std::printf("steady %d frames/s for %d s: CPU %.3f s over %.3f s = %.1f%% of one core "
                     "(posting thread included); logged %llu of %u\n",

@@ -64,7 +64,8 @@ tKIVNGMessageData KeyMapTransfer::takeAnswer(int tries, std::chrono::millisecond
     std::memset(&record, 0, sizeof record);
     if (!library)
         return record;
-    for (int i = 0; i < tries && library->isMessageStoreEmpty(MESSAGE_STORE_RESPONSE); ++i)
+    const int checks = stretchedPolls(tries);
+    for (int i = 0; i < checks && library->isMessageStoreEmpty(MESSAGE_STORE_RESPONSE); ++i)
         std::this_thread::sleep_for(interval);
     while (!library->isMessageStoreEmpty(MESSAGE_STORE_RESPONSE)) {
         record = library->getRecievedMessage(MESSAGE_STORE_RESPONSE);

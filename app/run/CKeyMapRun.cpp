@@ -310,6 +310,10 @@ std::int64_t CKeyMapRun::minuteMilliseconds() const
 void CKeyMapRun::transmit(tRunCopy& copy, const tRunFrame& frame)
 {
     tRunnerStatus& status = copy.runnerStatus;
+    // Without a device the session would answer with a message box, which a
+    // worker thread must not raise; the run ends at its next check.
+    if (!deviceThere())
+        return;
     status.unconfirmedFrames = frame.expectedReports();
     const std::uint8_t result = environment_.link.sendCanFrame(frame.channel, frame.id, frame.dlc, frame.dataLow(),
                                                                frame.dataHigh(), senderKind_, parseDecimal(copy.name));
@@ -323,14 +327,15 @@ void CKeyMapRun::transmit(tRunCopy& copy, const tRunFrame& frame)
         sleepMilliseconds(1);
 }
 
-void CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames)
+int CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames)
 {
+    int transmitted = 0;
     const auto& events = schedule.events;
     const WaitAbort abort = abortFor(copy);
     for (std::size_t i = 0; i < events.size() && keepRunning(copy); ++i) {
         const int index = events[i].frameIndex;
         if (index < 0 || index >= static_cast<int>(copy.frames.size()))
-            return; // the end of the pass
+            break; // the end of the pass
         tKeyFrame& frame = copy.frames[static_cast<std::size_t>(index)];
         frame.sent = 1;
         if (isStopFrame(frame)) {
@@ -338,8 +343,10 @@ void CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassSta
             if (stopped >= 0 && stopped < static_cast<int>(copy.frames.size()))
                 copy.frames[static_cast<std::size_t>(stopped)].periodicActive = 0;
         } else {
-            if (transmitFrames)
+            if (transmitFrames) {
                 transmit(copy, buildKeyFrame(frame));
+                ++transmitted;
+            }
             if (parseDecimal(frame.periodicInterval) > 0)
                 frame.periodicActive = 1;
         }
@@ -347,14 +354,20 @@ void CKeyMapRun::playSchedule(tRunCopy& copy, const tSchedule& schedule, PassSta
             waitUntil(start, events[i + 1].dueTime * 1000, abort);
         frame.sent = 0;
     }
+    return transmitted;
 }
 
 PassStart CKeyMapRun::followingPassStart(PassStart previous, std::int64_t passMilliseconds)
 {
-    const PassStart onTime = previous + std::chrono::milliseconds(passMilliseconds);
-    if (passMilliseconds > 0 && PassClock::now() - onTime < std::chrono::milliseconds(1))
-        return onTime;
-    return readPassStart();
+    if (passMilliseconds <= 0)
+        return readPassStart();
+    const auto length = std::chrono::milliseconds(passMilliseconds);
+    PassStart next = previous + length;
+    // A pass more than one whole pass behind skips the passes it missed.
+    const auto behind = PassClock::now() - next;
+    if (behind >= length)
+        next += (behind / length) * length;
+    return next;
 }
 
 void CKeyMapRun::reportStarted(const tRunCopy& copy) { emit environment_.notifier.runStarted(senderKind_, keyText(copy)); }
@@ -454,7 +467,9 @@ void CKeyMapRun::runNormal(tRunCopy& copy)
             if (!freshStart)
                 start = followingPassStart(start, passLength);
             freshStart = false;
-            playSchedule(copy, schedule, start, true);
+            // A pass that takes no time and sends nothing would only spin.
+            if (playSchedule(copy, schedule, start, true) == 0 && passLength == 0)
+                break;
         }
         if (!keepGoing())
             break;
@@ -485,8 +500,8 @@ void CKeyMapRun::runManaged(tRunCopy& copy)
         if (!freshStart)
             start = followingPassStart(start, passLength);
         freshStart = false;
-        playSchedule(copy, schedule, start, transmitFrames);
-        if (!keepRunning(copy) || copy.frames.empty())
+        const int transmitted = playSchedule(copy, schedule, start, transmitFrames);
+        if (!keepRunning(copy) || (transmitted == 0 && passLength == 0))
             break;
         if (runCount > 0) {
             if (status.passCount >= runCount)

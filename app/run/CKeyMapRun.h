@@ -88,12 +88,18 @@ protected:
     const tRunCopy* findCopy(const std::string& name) const;
     // Stops the key and waits for every thread running it. Controlling lock held.
     void stopAndJoinKey(const std::string& name);
-    // Starts body on the registry entry's thread for the copy. Controlling lock held.
+    // Starts body on the registry entry's thread for the copy, once the
+    // entry's earlier thread has ended (its key must be stopped: a thread
+    // that saw running raised again would never end). The flag is raised here
+    // rather than on the new thread, so that a stop right after the start is
+    // never lost. Controlling lock held.
     template <typename Body>
     void launch(const std::string& entryName, tRunCopy& copy, Body body)
     {
+        ThreadRegistry::Entry& entry = threads_.entryFor(entryName);
+        ThreadRegistry::join(entry);
         copy.runnerStatus.running = 1;
-        ThreadRegistry::launch(threads_.entryFor(entryName), copy.name, [this, &copy, body] {
+        ThreadRegistry::launch(entry, copy.name, [this, &copy, body] {
             tryRealTimePriority();
             body(copy);
         });
@@ -120,9 +126,11 @@ protected:
     bool keepRunning(const tRunCopy& copy);
     WaitAbort abortFor(const tRunCopy& copy) const;
     void transmit(tRunCopy& copy, const tRunFrame& frame);
-    void playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames);
-    // The start of the next pass: right after the last one when it ended on
-    // time, so that passes do not drift; now when it ended late.
+    // Plays one pass; the number of frames transmitted.
+    int playSchedule(tRunCopy& copy, const tSchedule& schedule, PassStart start, bool transmitFrames);
+    // The start of the next pass: one pass length after the last, so that
+    // passes keep to the grid of the first pass start and never drift. A late
+    // pass catches up; passes missed entirely are skipped.
     static PassStart followingPassStart(PassStart previous, std::int64_t passMilliseconds);
     void reportStarted(const tRunCopy& copy);
     void reportStatus(const tRunCopy& copy);

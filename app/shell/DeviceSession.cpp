@@ -175,16 +175,30 @@ void DeviceSession::dispatchFrame(const std::uint8_t* frame)
         return;
     }
 
+    reported_.fetch_add(1, std::memory_order_relaxed);
     // A record longer than the event's byte area cannot be held: it is dropped.
-    if (recordSize > sizeof(sTraceEvent::eventBytes))
+    if (recordSize > sizeof(sTraceEvent::eventBytes)) {
+        tooLong_.fetch_add(1, std::memory_order_relaxed);
         return;
+    }
     std::lock_guard guard(traceLock_);
-    if (!trace_ || !trace_->hasConversionThread())
+    if (!trace_ || !trace_->hasConversionThread()) {
+        noTrace_.fetch_add(1, std::memory_order_relaxed);
         return;
+    }
     auto event = std::make_unique<sTraceEvent>();
     std::memcpy(event->eventBytes, record, recordSize);
     event->eventKind = kind;
-    trace_->postEvent(std::move(event));
+    if (trace_->postEvent(std::move(event)))
+        handedOver_.fetch_add(1, std::memory_order_relaxed);
+    else
+        noTrace_.fetch_add(1, std::memory_order_relaxed);
+}
+
+DeviceSession::TraceHandOver DeviceSession::traceHandOver() const
+{
+    return {reported_.load(std::memory_order_relaxed), handedOver_.load(std::memory_order_relaxed),
+            tooLong_.load(std::memory_order_relaxed), noTrace_.load(std::memory_order_relaxed)};
 }
 
 void DeviceSession::attachTrace(TracePipeline* pipeline)

@@ -87,6 +87,16 @@ public:
     // One record of the event store, as the receive thread handles it.
     void handleEventRecord(const KIVCommon::tKIVNGMessageData& record);
 
+    // What the dispatch did with the reported CAN frames (received frames and
+    // transmit reports) since the session was made.
+    struct TraceHandOver {
+        std::uint64_t reported = 0;      // frames taken from the event store
+        std::uint64_t handedOver = 0;    // posted to the trace conversion thread
+        std::uint64_t tooLong = 0;       // record longer than an event holds
+        std::uint64_t noTrace = 0;       // no pipeline or no conversion thread
+    };
+    TraceHandOver traceHandOver() const;
+
 private:
     void receiveLoop();
     void dispatchFrame(const std::uint8_t* frame);
@@ -103,6 +113,10 @@ private:
 
     std::mutex traceLock_;   // held while an event is handed over
     TracePipeline* trace_ = nullptr;
+    std::atomic<std::uint64_t> reported_{0};
+    std::atomic<std::uint64_t> handedOver_{0};
+    std::atomic<std::uint64_t> tooLong_{0};
+    std::atomic<std::uint64_t> noTrace_{0};
     TransmitReportRouter reports_;
     std::atomic<int> udsChannel_{-1};
 };

@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::chrono::duration<double, std::milli> kUnscaledPause{40};
 std::atomic<double> gScale{1.0};
+std::atomic<int> gPollStretch{1};
 
 } // namespace
 
@@ -29,5 +30,9 @@ void pause(std::chrono::milliseconds duration)
     }
     std::this_thread::sleep_for(scaled);
 }
+
+void setPollStretch(int factor) { gPollStretch.store(factor > 1 ? factor : 1, std::memory_order_relaxed); }
+
+int stretchedPolls(int tries) { return tries * gPollStretch.load(std::memory_order_relaxed); }
 
 } // namespace kivplus

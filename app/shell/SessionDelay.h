@@ -15,4 +15,11 @@ double delayScale();
 // Sleeps the scaled pause; 0 only yields.
 void pause(std::chrono::milliseconds duration);
 
+// The short store checks of the key count and ignition reads (10 checks at
+// 10 ms and at 1 ms) give the device very little time. Tests that run beside
+// other work (sanitizers, a loaded machine) allow more checks; an answer that
+// is there is still taken at once. The program always makes the checks given.
+void setPollStretch(int factor);
+int stretchedPolls(int tries);
+
 } // namespace kivplus

@@ -73,13 +73,16 @@ void TracePipeline::stopTracing()
     sleepWake_.notify_all();
     if (distributor_.joinable())
         distributor_.join();
-    std::lock_guard guard(conversionLock_);
-    if (converter_) {
-        converter_->quit();
-        convertedBefore_ = converter_->converted();
-        droppedBefore_ = converter_->dropped();
-        converter_.reset();
+    {
+        std::lock_guard guard(conversionLock_);
+        if (converter_) {
+            converter_->quit();
+            convertedBefore_ = converter_->converted();
+            droppedBefore_ = converter_->dropped();
+            converter_.reset();
+        }
     }
+    distributeOnce();
 }
 
 bool TracePipeline::postEvent(std::unique_ptr<sTraceEvent> event)
@@ -193,11 +196,14 @@ void TracePipeline::newFile()
 
 void TracePipeline::shutdown()
 {
+    {
+        std::lock_guard guard(batchLock_);
+        windows_ = {};
+        graph_ = nullptr;
+    }
     stopTracing();
     std::lock_guard guard(batchLock_);
     liveLog_.close();
-    windows_ = {};
-    graph_ = nullptr;
     queue_.clear();
 }
 

@@ -72,7 +72,8 @@ public:
     // start the distribution and conversion threads.
     void startTracing();
     // Device disconnected: the distribution thread ends, the conversion thread
-    // converts what it was given and ends.
+    // converts what it was given and ends, and what it queued is distributed
+    // (unless a window holds the batch: it then waits for the next start).
     void stopTracing();
     bool isDistributing() const { return distributor_.joinable(); }
     bool hasConversionThread() const;
@@ -85,8 +86,8 @@ public:
     void clear();
     // File > New: both logs closed, the views emptied, the queue dropped.
     void newFile();
-    // Application exit: threads stopped, unwritten records written, windows
-    // forgotten (their views are released with them).
+    // Application exit: windows forgotten (their views are released with
+    // them), threads stopped, every converted record logged and written.
     void shutdown();
 
     // Moves everything queued now into the live log and the views; what the
@@ -97,6 +98,8 @@ public:
     std::uint64_t framesConverted() const;
     // Frames not traced: tracing off, DLC above 8, or no conversion thread.
     std::uint64_t framesDropped() const;
+    // Of those, the frames posted while no conversion thread existed.
+    std::uint64_t framesUnposted() const { return unposted_.load(); }
     std::uint64_t recordsLogged() const { return logged_.load(); }
     std::uint64_t rollOvers() const { return rollOvers_.load(); }
 

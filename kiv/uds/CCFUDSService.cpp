@@ -225,9 +225,11 @@ std::uint8_t CCFUDSService::esSendConsecutiveFrames(std::uint8_t blockSize, std:
         const std::uint8_t pci = static_cast<std::uint8_t>(0x20 | mSequence);
         const std::size_t count = std::min(perFrame, total - mSent);
         const tCANData frame = composeCanFrame(mRequest, &pci, 1, mRequest.data + mSent, count);
-        const auto sentAt = std::chrono::steady_clock::now();
         if (!mSend(mChannel, frame, SENDER_UDS_CONSECUTIVE_FRAME))
             result = KIV_FAIL;
+        // Timed from the end of the write, so frames are never closer than
+        // the separation time on the wire.
+        const auto sentAt = std::chrono::steady_clock::now();
         mSent += count;
         mSequence = static_cast<std::uint8_t>((mSequence + 1) & 0x0F);
         if (i + 1 < frames)

@@ -113,6 +113,20 @@ TEST_F(KeyRunnerTest, StopEndsALongWaitAtOnce)
     EXPECT_LT(millisecondsSince(start), 500);
 }
 
+TEST_F(KeyRunnerTest, AKeyStoppedAndStartedAtOnceRunsAgainOnOneThread)
+{
+    runner.loadKey(key("33", KEY_TYPE_SINGLE, {frame(0, "0x1", "01", "0", "10")}));
+    runner.startKey("33");
+    runner.stopKey("33");
+    runner.startKey("33");
+    runner.startKey("33"); // running: nothing
+    ASSERT_TRUE(eventually([&] { return link.sent().size() >= 3; }));
+    EXPECT_EQ(runner.isKeyRunning("33"), 1);
+    runner.stopKey("33");
+    ASSERT_TRUE(ends("33"));
+    EXPECT_EQ(started, 2);
+}
+
 TEST_F(KeyRunnerTest, LosingTheDeviceEndsTheRunAndClearsPeriodicFlags)
 {
     runner.loadKey(key("31", KEY_TYPE_SCENARIO, {frame(0, "0x1", "01", "5000", "10"), frame(1, "0x2", "02", "0")}));
@@ -163,6 +177,20 @@ TEST_F(KeyRunnerTest, ManagedRunsCountPassesOrMinutes)
         EXPECT_EQ(runner.copyOf("50")->runnerStatus.passCount, c.passes) << c.what;
         EXPECT_EQ(link.sent().size(), c.frames) << c.what;
     }
+}
+
+TEST_F(KeyRunnerTest, APassWithNothingToSendAndNoTimeEndsTheRun)
+{
+    const tKeyEntry single = key("51", KEY_TYPE_SINGLE, {frame(0, "0x1", "01", "0")});
+    ASSERT_TRUE(runner.loadKeyForManagedRun(single, "0", "2"));
+    runner.startKey("51");
+    ASSERT_TRUE(ends("51", 500ms));
+    runner.loadKey(key("52", KEY_TYPE_SCENARIO, {stopFrame(0, 0)}));
+    runner.startKey("52");
+    ASSERT_TRUE(ends("52", 500ms));
+    EXPECT_EQ(runner.copyOf("51")->runnerStatus.passCount, 1);
+    EXPECT_EQ(runner.copyOf("52")->runnerStatus.passCount, 1);
+    EXPECT_TRUE(link.sent().empty());
 }
 
 TEST_F(KeyRunnerTest, LifeCycleSendsThenPausesCountingMinutes)
@@ -271,6 +299,8 @@ TEST(IgnitionRunTest, StartingAPositionStopsTheOtherAndKeepsItsPeriodicFrames)
     EXPECT_EQ(runner.isKeyRunning("1"), 1);
     EXPECT_EQ(runner.copyOf("1")->runnerStatus.passCount, 1);
 
+    runner.startKey("1"); // the same position again: restarted
+    EXPECT_EQ(runner.isKeyRunning("1"), 1);
     runner.startKey("2");
     EXPECT_EQ(runner.isKeyRunning("1"), 0);
     EXPECT_EQ(runner.isFramePeriodicActive("1", 0), 0);

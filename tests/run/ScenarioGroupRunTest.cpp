@@ -101,7 +101,7 @@ TEST_F(ScenarioGroupRunTest, KeyRunTimeIsInMinutes)
     ASSERT_TRUE(eventually([&] { return !groupRunner.groupRunning(); }));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 100ms);
     // 20 ms passes: the fifth ends at 100 ms, unless the machine made it late.
-    EXPECT_GE(link.sent().size(), 2u);
+    EXPECT_GE(link.sent().size(), 1u);
     EXPECT_LE(link.sent().size(), 5u);
 }
 

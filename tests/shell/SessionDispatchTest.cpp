@@ -28,7 +28,8 @@ tKIVNGMessageData record(std::uint8_t type, const Bytes& payload)
     r.frameBytes[0] = type;
     r.frameBytes[1] = static_cast<std::uint8_t>(payload.size() >> 8);
     r.frameBytes[2] = static_cast<std::uint8_t>(payload.size());
-    std::memcpy(r.frameBytes + 3, payload.data(), payload.size());
+    if (!payload.empty())
+        std::memcpy(r.frameBytes + 3, payload.data(), payload.size());
     return r;
 }
 
@@ -107,7 +108,14 @@ TEST_F(SessionDispatch, ReportedFramesReachTheTraceUnlessTheyCannotBeHeld)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(pipeline.framesConverted(), 3u);
     session.attachTrace(nullptr);
+    session.handleEventRecord(record(MSG_CAN_RX, canRecord()));
     pipeline.shutdown();
+
+    const DeviceSession::TraceHandOver counts = session.traceHandOver();
+    EXPECT_EQ(counts.reported, 5u);
+    EXPECT_EQ(counts.handedOver, 3u);
+    EXPECT_EQ(counts.tooLong, 1u);
+    EXPECT_EQ(counts.noTrace, 1u) << "after the pipeline was detached";
 }
 
 TEST(SessionVersions, SupportedVersionsAreListedForTheMessage)

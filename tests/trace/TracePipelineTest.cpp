@@ -182,3 +182,32 @@ TEST(TracePipeline, BaseTimeSurvivesReconnection)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TracePipeline, StoppingLogsEveryConvertedRecord)
+{
+    PipelineFixture f;
+    f.pipeline.startTracing();
+    for (int i = 0; i < 25; ++i)
+        f.pipeline.postEvent(makeEvent(false, 0x100, {std::uint8_t(i)}, 0, 1000 + i));
+    f.pipeline.stopTracing();   // at once: most records are still queued
+    EXPECT_EQ(f.pipeline.liveLog().count(), 25);
+    EXPECT_TRUE(f.pipeline.queue().isEmpty());
+    EXPECT_EQ(f.all.view.itemCount(), 25);
+
+    f.pipeline.startTracing();
+    for (int i = 0; i < 7; ++i)
+        f.pipeline.postEvent(makeEvent(false, 0x100, {}, 0, 2000 + i));
+    f.pipeline.shutdown();
+    std::uintmax_t lines = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(f.dir / "logs")) {
+        if (!entry.is_regular_file())
+            continue;
+        const std::string text = tracetest::readFile(entry.path());
+        lines += std::uintmax_t(std::count(text.begin(), text.end(), '\n'));
+    }
+    EXPECT_EQ(lines, 32u) << "exit writes what was still queued";
+}
+
+} // namespace

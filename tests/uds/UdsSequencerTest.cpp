@@ -195,6 +195,29 @@ TEST_F(UdsSequencer, StopEndsTheDownloadAndLaterResponsesSendNothing)
     EXPECT_EQ(stores.event.size(), 2u);
 }
 
+TEST_F(UdsSequencer, KeepAliveAfterTheLastBlockUntilStopped)
+{
+    dataFile(1, 10);
+    load("0,0,0,0,36000001,76\n0,0,0,1,37,77\n");
+    down.vRunSequence();
+    ASSERT_EQ(requests().size(), 1u);
+    EXPECT_EQ(testerPresents(), 0u);
+
+    std::this_thread::sleep_for(2300ms);
+    const std::size_t kept = testerPresents();
+    ASSERT_GE(kept, 1u);
+    ASSERT_LE(kept, 2u);
+    for (const auto& f : sent.frames()) {
+        if (f.senderKind == SENDER_UDS_TESTER_PRESENT) {
+            EXPECT_EQ(f.bytes(), (Bytes{0x02, 0x3E, 0x80, 0x55, 0x55, 0x55, 0x55, 0x55}));
+        }
+    }
+
+    down.vStopSequence();
+    std::this_thread::sleep_for(2100ms);
+    EXPECT_EQ(testerPresents(), kept);
+}
+
 TEST_F(UdsSequencer, LoadFailures)
 {
     const auto path = dir / "short.txt";

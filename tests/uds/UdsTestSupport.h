@@ -4,6 +4,7 @@
 #include "kiv/KIV.h"
 #include "uds/CCFUDSService.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
@@ -59,7 +60,7 @@ inline KIVCommon::tSPRequest request(std::int32_t format, const Bytes& data, std
     r.sourceAddress = 0xF1;
     r.targetAddress = 0x10;
     r.addressExtension = 0x33;
-    std::memcpy(r.data, data.data(), data.size());
+    std::copy(data.begin(), data.end(), r.data);
     r.dataLength = static_cast<std::uint16_t>(data.size());
     r.requestId = requestId;
     r.responseId = 0x7E8;

@@ -2,6 +2,7 @@
 // Get/Set KeyMap, device settings, firmware and boot-loader update). It prints
 // what the window would show and exits 0 on success, 1 on failure.
 #include "Command.h"
+#include "ConsolePrompt.h"
 
 #include "keymap/KeyMapFile.h"
 #include "keymap/KeyMapLists.h"
@@ -23,30 +24,11 @@
 namespace {
 
 using kivplus::UserPrompt;
+using kivtool::ConsolePrompt;
 
 constexpr const char* kUsage =
     "device --port PATH [--yes|--no] version | get-keymap -o FILE.kiv | set-keymap FILE.kiv | settings get | "
     "settings set --can1 TYPE:RATE --can2 TYPE:RATE | firmware FILE.bin|FILE.bl   (TYPE: single, dual-high, dual-low)";
-
-// Messages on the terminal; questions answered by --yes or --no.
-class ConsolePrompt : public UserPrompt {
-public:
-    explicit ConsolePrompt(Answer answer) : answer_(answer) {}
-    void information(const std::string& text) override { std::printf("%s\n", text.c_str()); }
-    void error(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    Answer question(const std::string& text) override
-    {
-        std::printf("%s %s\n", text.c_str(), answer_ == Answer::Yes ? "[yes]" : "[no]");
-        return answer_;
-    }
-    std::string chooseOpenFile(const std::string&, const std::string&) override { return {}; }
-    std::string chooseSaveFile(const std::string&, const std::string&, const std::string&) override { return {}; }
-    std::string chooseFolder(const std::string&, const std::string&) override { return {}; }
-    void setBusy(bool) override {}
-
-private:
-    Answer answer_;
-};
 
 const char* const kWireNames[] = {"single", "dual-high", "dual-low"};
 

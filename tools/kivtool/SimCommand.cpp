@@ -27,6 +27,9 @@ int runSim(const kivtool::Args& arguments)
     const bool haveRate = kivtool::takeOption(args, "--rate", rateText);
     const bool haveDlc = kivtool::takeOption(args, "--dlc", dlcText);
     const bool haveTranscript = kivtool::takeOption(args, "--transcript", transcript);
+    const bool ecu = kivtool::takeFlag(args, "--ecu");
+    std::string ecuVendorText;
+    const bool haveEcuVendor = kivtool::takeOption(args, "--ecu-vendor", ecuVendorText);
     if (!args.empty()) {
         std::fprintf(stderr, "kivtool sim: unexpected argument '%s'\n", args.front().c_str());
         return 2;
@@ -52,6 +55,12 @@ int runSim(const kivtool::Args& arguments)
         return 2;
     }
 
+    double ecuVendor = 0;
+    if (haveEcuVendor && (!parseNumber(ecuVendorText, ecuVendor) || ecuVendor != static_cast<int>(ecuVendor))) {
+        std::fprintf(stderr, "kivtool sim: --ecu-vendor wants 0 (block offsets) or 1 (block counters)\n");
+        return 2;
+    }
+
     // The signals are taken by sigwait below; every thread started from here
     // on inherits the block.
     sigset_t stopSignals;
@@ -68,6 +77,10 @@ int runSim(const kivtool::Args& arguments)
         }
         sim.version().setVersion(version);
         sim.can().setLoopback(loopback);
+        kivsim::EcuConfig ecuConfig;
+        ecuConfig.vendor = static_cast<int>(ecuVendor);
+        sim.ecu().configure(ecuConfig);
+        sim.ecu().setEnabled(ecu);
         std::printf("pty: %s\n", sim.path().c_str());
         std::fflush(stdout);
         if (rate > 0)
@@ -82,7 +95,8 @@ int runSim(const kivtool::Args& arguments)
     return 0;
 }
 
-kivtool::Registration reg({"sim", "sim [--version 1.30] [--loopback] [--rate FRAMES_PER_S] [--dlc N] [--transcript FILE]",
+kivtool::Registration reg({"sim", "sim [--version 1.30] [--loopback] [--rate FRAMES_PER_S] [--dlc N] [--transcript FILE] "
+                           "[--ecu [--ecu-vendor 0|1]]",
                            &runSim});
 
 } // namespace
