@@ -19,13 +19,15 @@
 
 namespace uitest {
 
+// Made once and never destroyed: destroying it from the exit handlers would
+// come after Qt's own statics (the input devices QTest creates) are gone.
 inline QApplication& application()
 {
     static int argc = 1;
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication instance(argc, argv);
-    return instance;
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
 }
 
 class WindowTest : public testing::Test {
