@@ -238,6 +238,7 @@ void CKIVPlusApp::fileNew()
     deviceSettings_.applyAllowedCombinations();
     logSettingsLocked_ = false;
     databases_.releaseAll();
+    messageNamer_.update(databases_);
     for (int slot = 0; slot < DatabaseChannels::kChannels; ++slot) {
         ChannelDatabase& channel = databases_.channel(slot);
         channel.path.clear();
@@ -276,6 +277,7 @@ bool CKIVPlusApp::openDatabaseWith(int channel, UserPrompt& prompt)
     hooks.keyMapHasElements = [this] { return !listsEmpty(); };
     hooks.databaseLoaded = [this](int slot) {
         names_.current[static_cast<std::size_t>(slot)] = databases_.channel(slot).name;
+        messageNamer_.update(databases_);
         keyMap_.resolveMessageNames(keyMapDatabases_);
         ignition_.resolveMessageNames(keyMapDatabases_);
         progressive_.resolveProgressiveSignals(keyMapDatabases_);

@@ -14,7 +14,6 @@
 #include "run/RunEnvironment.h"
 #include "run/RunNotifier.h"
 #include "run/SessionRunLink.h"
-#include "shell/ChannelMessageNamer.h"
 #include "shell/DeviceSession.h"
 #include "shell/DeviceSettings.h"
 #include "shell/FirmwareUpdate.h"
@@ -23,6 +22,7 @@
 #include "shell/ModeAnnouncer.h"
 #include "shell/ShellView.h"
 #include "shell/UdsParameters.h"
+#include "trace/DatabaseMessageNamer.h"
 #include "trace/TracePipeline.h"
 
 #include <functional>
@@ -182,7 +182,7 @@ private:
     CPanelLayout panel_;
     DatabaseChannels databases_;
     ChannelKeyMapDatabases keyMapDatabases_{databases_};
-    ChannelMessageNamer messageNamer_{databases_};
+    DatabaseMessageNamer messageNamer_;
     ChannelDatabaseNames names_;
     DeviceSettings deviceSettings_;
     LogSettings logSettings_;

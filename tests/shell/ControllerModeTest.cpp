@@ -17,12 +17,16 @@ TEST_F(ControllerMode, ModeComesFromTheIniKey)
         DeviceMode mode;
         const char* text;
     };
+    int caseNumber = 0;
     for (const Case& c : {Case{"", DeviceMode::Configuration, "Configuration Mode"},
                           Case{"[KivPlus]\nKivMode=1\n", DeviceMode::Interface, "Interface Mode"},
                           Case{"[KivPlus]\nKivMode=2\n", DeviceMode::Configuration, "Configuration Mode"},
                           Case{"[KivPlus]\nKivMode=7\n", DeviceMode::Configuration, "Configuration Mode"}}) {
-        writeFile(iniPath(), c.ini);
-        kivplus::IniSettings ini(iniPath().string());
+        // A file of its own per case: QSettings caches a file by its path and
+        // may not notice a rewrite of the same size within its time resolution.
+        const auto path = dir / ("KivPlus-" + std::to_string(++caseNumber) + ".ini");
+        writeFile(path, c.ini);
+        kivplus::IniSettings ini(path.string());
         kivplus::CKIVPlusApp app(prompt, ini, CKIV::getInstance(), false);
         EXPECT_EQ(app.mode(), c.mode) << c.ini;
         EXPECT_EQ(app.modeText(), c.text) << c.ini;
