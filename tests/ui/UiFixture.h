@@ -24,8 +24,11 @@ inline QApplication& application()
     static int argc = 1;
     static char name[] = "ui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication instance(argc, argv);
-    return instance;
+    // Never destroyed: at exit Qt's own globals (the input devices the
+    // simulated clicks made) may already be gone when a static application
+    // would delete its children.
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
 }
 
 class WindowTest : public testing::Test {
