@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 
 #include <cstdlib>
 #include <filesystem>
@@ -55,6 +56,10 @@ std::string IniSettings::value(const std::string& section, const std::string& ke
     const QVariant stored = settings_->value(keyPath(section, key));
     if (!stored.isValid())
         return fallback;
+    // A hand-written value with an unquoted comma is read as a list; the key
+    // still means the whole text.
+    if (stored.typeId() == QMetaType::QStringList)
+        return stored.toStringList().join(QLatin1Char(',')).toStdString();
     return stored.toString().toStdString();
 }
 

@@ -8,10 +8,12 @@
 #include "trace/TracePipeline.h"
 
 #include "kiv/KIVCanRecord.h"
+#include "kiv/KIVMessages.h"
 
 #include <chrono>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <system_error>
 
 using namespace KIVCommon;
@@ -28,6 +30,18 @@ constexpr auto kStorePoll = 1ms;
 
 constexpr std::uint8_t kRequestsWithLongPause[] = {MSG_KEYMAP_READ, MSG_IGNITION_READ, MSG_PROGRESSIVE_READ,
                                                    MSG_KEY_READ};
+
+bool isUdsTransmitReport(const tKIVNGMessageData& record)
+{
+    if (record.frameBytes[0] != MSG_CAN_TX_REPORT)
+        return false;
+    const std::size_t length = std::size_t(record.frameBytes[1]) << 8 | record.frameBytes[2];
+    if (length < kReportHeaderSize)
+        return false;
+    const std::uint8_t senderKind = record.frameBytes[kFrameHeaderSize + 1];
+    return senderKind == SENDER_UDS_FIRST_FRAME || senderKind == SENDER_UDS_CONSECUTIVE_FRAME
+        || senderKind == SENDER_UDS_TESTER_PRESENT;
+}
 
 tKIVNGMessageData zeroRecord()
 {
@@ -136,10 +150,27 @@ void DeviceSession::receiveLoop()
 
 void DeviceSession::handleEventRecord(const tKIVNGMessageData& record)
 {
-    if (record.messageKind == MESSAGE_KIND_DEVICE_FRAME)
+    if (record.messageKind == MESSAGE_KIND_DEVICE_FRAME) {
+        if (isUdsTransmitReport(record))
+            notifyUdsObserver(record);
         dispatchFrame(record.frameBytes);
-    else if (record.messageKind == MESSAGE_KIND_UDS_RESPONSE && library_)
+    } else if (record.messageKind == MESSAGE_KIND_UDS_RESPONSE && library_) {
+        notifyUdsObserver(record);
         library_->vProcessingUDSMessage(record);
+    }
+}
+
+void DeviceSession::setUdsObserver(std::function<void(const tKIVNGMessageData&)> observer)
+{
+    std::lock_guard guard(udsObserverLock_);
+    udsObserver_ = std::move(observer);
+}
+
+void DeviceSession::notifyUdsObserver(const tKIVNGMessageData& record)
+{
+    std::lock_guard guard(udsObserverLock_);
+    if (udsObserver_)
+        udsObserver_(record);
 }
 
 void DeviceSession::dispatchFrame(const std::uint8_t* frame)

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -83,6 +84,11 @@ public:
     // While a UDS download runs, every CAN frame received on this channel
     // index (0 CAN 1, 1 CAN 2) goes to the library's UDS queue; -1 stops it.
     void setUdsDownloadChannel(int channelIndex) { udsChannel_.store(channelIndex); }
+    // Follows a UDS download: called on the receive thread with every UDS
+    // response record (before the sequencer gets it) and every transmit
+    // report of a UDS frame. Empty detaches; after the call the old observer
+    // is not called any more.
+    void setUdsObserver(std::function<void(const KIVCommon::tKIVNGMessageData&)> observer);
 
     // One record of the event store, as the receive thread handles it.
     void handleEventRecord(const KIVCommon::tKIVNGMessageData& record);
@@ -100,6 +106,7 @@ public:
 private:
     void receiveLoop();
     void dispatchFrame(const std::uint8_t* frame);
+    void notifyUdsObserver(const KIVCommon::tKIVNGMessageData& record);
     void showCheckConnection();
 
     UserPrompt& prompt_;
@@ -119,6 +126,8 @@ private:
     std::atomic<std::uint64_t> noTrace_{0};
     TransmitReportRouter reports_;
     std::atomic<int> udsChannel_{-1};
+    std::mutex udsObserverLock_;   // held while the observer is called
+    std::function<void(const KIVCommon::tKIVNGMessageData&)> udsObserver_;
 };
 
 // The payload of a device frame record: its length and first byte.

@@ -17,14 +17,14 @@ TEST_F(ControllerMode, ModeComesFromTheIniKey)
         DeviceMode mode;
         const char* text;
     };
-    int caseNumber = 0;
+    int index = 0;
     for (const Case& c : {Case{"", DeviceMode::Configuration, "Configuration Mode"},
                           Case{"[KivPlus]\nKivMode=1\n", DeviceMode::Interface, "Interface Mode"},
                           Case{"[KivPlus]\nKivMode=2\n", DeviceMode::Configuration, "Configuration Mode"},
                           Case{"[KivPlus]\nKivMode=7\n", DeviceMode::Configuration, "Configuration Mode"}}) {
-        // A file of its own per case: QSettings caches a file by its path and
-        // may not notice a rewrite of the same size within its time resolution.
-        const auto path = dir / ("KivPlus-" + std::to_string(++caseNumber) + ".ini");
+        // A file of its own per case: Qt keeps a file it has read and sees a
+        // rewrite only by a new size or time, which two cases may share.
+        const std::filesystem::path path = dir / ("KivPlus" + std::to_string(index++) + ".ini");
         writeFile(path, c.ini);
         kivplus::IniSettings ini(path.string());
         kivplus::CKIVPlusApp app(prompt, ini, CKIV::getInstance(), false);

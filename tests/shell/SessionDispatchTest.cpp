@@ -118,6 +118,32 @@ TEST_F(SessionDispatch, ReportedFramesReachTheTraceUnlessTheyCannotBeHeld)
     EXPECT_EQ(counts.noTrace, 1u) << "after the pipeline was detached";
 }
 
+TEST_F(SessionDispatch, UdsObserverSeesResponsesAndUdsReportsOnly)
+{
+    std::vector<std::pair<int, std::uint8_t>> seen;   // record kind, sender kind of a report
+    session.setUdsObserver([&seen](const tKIVNGMessageData& r) {
+        seen.emplace_back(r.messageKind, r.messageKind == MESSAGE_KIND_DEVICE_FRAME ? r.frameBytes[4] : 0);
+    });
+    tKIVNGMessageData response;
+    std::memset(&response, 0, sizeof response);
+    response.messageKind = MESSAGE_KIND_UDS_RESPONSE;
+    session.handleEventRecord(response);
+    for (std::uint8_t kind : {SENDER_KEYMAP_KEY, SENDER_UDS_FIRST_FRAME, SENDER_UDS_CONSECUTIVE_FRAME,
+                              SENDER_UDS_TESTER_PRESENT, SENDER_LOG_REPLAY})
+        session.handleEventRecord(record(MSG_CAN_TX_REPORT, report(1, kind, 0)));
+    session.handleEventRecord(record(MSG_CAN_TX_REPORT, {1, SENDER_UDS_FIRST_FRAME}));   // shorter than a report
+    session.handleEventRecord(record(MSG_CAN_RX, canRecord()));
+    session.setUdsObserver({});
+    session.handleEventRecord(response);
+
+    const std::vector<std::pair<int, std::uint8_t>> expected{
+        {MESSAGE_KIND_UDS_RESPONSE, 0},
+        {MESSAGE_KIND_DEVICE_FRAME, SENDER_UDS_FIRST_FRAME},
+        {MESSAGE_KIND_DEVICE_FRAME, SENDER_UDS_CONSECUTIVE_FRAME},
+        {MESSAGE_KIND_DEVICE_FRAME, SENDER_UDS_TESTER_PRESENT}};
+    EXPECT_EQ(seen, expected);
+}
+
 TEST(SessionVersions, SupportedVersionsAreListedForTheMessage)
 {
     EXPECT_EQ(supportedVersionText(), "v1.30");

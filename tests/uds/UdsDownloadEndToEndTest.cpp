@@ -1,16 +1,16 @@
-// A whole download through the real library over a pseudo-terminal against
-// the virtual device's ECU: session control, security access with
+// A whole download through the real library and the device session's receive
+// thread over a pseudo-terminal against the virtual device's ECU: session control, security access with
 // libseedkey.so, request download, a 1000-byte data file in blocks and
 // transfer exit, for both vendors.
 #include "kiv/KIV.h"
 
 #include "Simulator.h"
 #include "TestPaths.h"
-#include "shell/UdsReceiveFeed.h"
+#include "platform/UserPrompt.h"
+#include "shell/DeviceSession.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -24,31 +24,6 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 constexpr int kChannel = 1;
-
-// What the device session does while a download runs: received frames of the
-// download channel to the UDS service, response records to the sequencer.
-class ReceivePump {
-public:
-    explicit ReceivePump(CKIV* kiv)
-        : mThread([this, kiv](std::stop_token stop) {
-            while (!stop.stop_requested()) {
-                if (kiv->isMessageStoreEmpty(MESSAGE_STORE_EVENT)) {
-                    std::this_thread::sleep_for(1ms);
-                    continue;
-                }
-                const tKIVNGMessageData record = kiv->getRecievedMessage(MESSAGE_STORE_EVENT);
-                if (record.messageKind == MESSAGE_KIND_UDS_RESPONSE)
-                    kiv->vProcessingUDSMessage(record);
-                else if (const auto frame = kivplus::udsFrameOf(record, kChannel))
-                    kiv->enqueueUDSMessage(*frame);
-            }
-        })
-    {
-    }
-
-private:
-    std::jthread mThread;
-};
 
 class UdsDownloadEndToEnd : public testing::TestWithParam<kivsim::EcuConfig> {
 protected:
@@ -97,15 +72,17 @@ TEST_P(UdsDownloadEndToEnd, DataFileArrivesWhole)
     std::snprintf(info.filePath[0], sizeof info.filePath[0], "%s", imagePath.c_str());
     ASSERT_EQ(kiv->tesSetUdsSequence(sequencePath.data(), info), 0);
 
-    {
-        ReceivePump pump(kiv);
-        kiv->vRunSequenceData();
-        const auto deadline = std::chrono::steady_clock::now() + 20s;
-        while (kiv->bIsUdsDownloadRunning() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(5ms);
-        EXPECT_FALSE(kiv->bIsUdsDownloadRunning());
-        kiv->vStopSequenceData();
-    }
+    kivplus::ScriptedPrompt prompt;
+    kivplus::DeviceSession session(prompt, kiv, false);
+    session.setUdsDownloadChannel(kChannel);
+    ASSERT_TRUE(session.startReceiveThread());
+    kiv->vRunSequenceData();
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (kiv->bIsUdsDownloadRunning() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(5ms);
+    EXPECT_FALSE(kiv->bIsUdsDownloadRunning());
+    kiv->vStopSequenceData();
+    session.stopReceiveThread();
 
     EXPECT_TRUE(sim.ecu().faults().empty()) << sim.ecu().faults().front();
     EXPECT_TRUE(sim.ecu().transferExited());

@@ -1,14 +1,16 @@
 // kivtool uds download: runs a UDS download through the library with the
 // parameters of the INI file's "KivPlusUDS" section and reports its steps.
 #include "Command.h"
+#include "ConsolePrompt.h"
 
 #include "kiv/KIV.h"
 #include "kiv/KIVCanRecord.h"
 #include "kiv/KIVMessages.h"
+#include "shell/DeviceSession.h"
 #include "shell/UdsParameters.h"
-#include "shell/UdsReceiveFeed.h"
 #include "uds/SequenceFile.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -47,11 +49,11 @@ void printSteps(const std::vector<kiv::tUdsStep>& steps)
     }
 }
 
-// Follows the download through the records the library files while it runs.
+// Follows the download through the records the session's receive thread
+// hands it: response records and the reports of the request frames sent.
 class DownloadMonitor {
 public:
-    DownloadMonitor(CKIV* kiv, const tUDSInformation& info, const std::vector<kiv::tUdsStep>& steps)
-        : mKiv(kiv), mInfo(info)
+    DownloadMonitor(const tUDSInformation& info, const std::vector<kiv::tUdsStep>& steps)
     {
         // Transfer data carries a block counter, or the block offset in as
         // many bytes as its step says.
@@ -62,28 +64,20 @@ public:
             }
     }
 
-    // Handles the records filed so far; false after a negative response.
-    bool pump()
+    // One record from the session (on its receive thread).
+    void observe(const tKIVNGMessageData& record)
     {
-        while (!mKiv->isMessageStoreEmpty(MESSAGE_STORE_EVENT)) {
-            const tKIVNGMessageData record = mKiv->getRecievedMessage(MESSAGE_STORE_EVENT);
-            if (record.messageKind == MESSAGE_KIND_UDS_RESPONSE) {
-                if (!response(record))
-                    return false;
-                mKiv->vProcessingUDSMessage(record);
-            } else if (const auto frame = kivplus::udsFrameOf(record, mInfo.canChannel)) {
-                mKiv->enqueueUDSMessage(*frame);
-            } else if (record.messageKind == MESSAGE_KIND_DEVICE_FRAME && record.frameBytes[0] == MSG_CAN_TX_REPORT) {
-                report(record);
-            }
-        }
-        return true;
+        if (record.messageKind == MESSAGE_KIND_UDS_RESPONSE)
+            response(record);
+        else
+            report(record);
     }
 
-    std::size_t transferred() const { return mTransferred; }
+    bool refused() const { return mRefused.load(); }
+    std::size_t transferred() const { return mTransferred.load(); }
 
 private:
-    bool response(const tKIVNGMessageData& record)
+    void response(const tKIVNGMessageData& record)
     {
         const auto& uds = record.uds;
         const std::size_t shown = std::min<std::size_t>(uds.udsLength, 7);
@@ -91,9 +85,8 @@ private:
         if (uds.udsPayload[0] == kNegativeResponse && uds.udsPayload[2] != kResponsePending) {
             std::fprintf(stderr, "kivtool uds: negative response %02X to service %02X\n", uds.udsPayload[2],
                          uds.udsPayload[1]);
-            return false;
+            mRefused.store(true);
         }
-        return true;
     }
 
     // A request's single or first frame, as the device reports it sent.
@@ -117,10 +110,9 @@ private:
             mTransferred += udsLength - mTransferHeader;
     }
 
-    CKIV* mKiv;
-    tUDSInformation mInfo;
     std::size_t mTransferHeader = 2;
-    std::size_t mTransferred = 0;
+    std::atomic<std::size_t> mTransferred{0};
+    std::atomic<bool> mRefused{false};
 };
 
 int runDownload(kivtool::Args args)
@@ -168,25 +160,33 @@ int runDownload(kivtool::Args args)
     }
     printSteps(steps);
 
-    CKIV* kiv = CKIV::getInstance();
-    if (kiv->connectUSB(port.c_str()) != KIV_OK) {
+    kivtool::ConsolePrompt prompt(kivplus::UserPrompt::Answer::No);
+    kivplus::DeviceSession session(prompt);
+    CKIV* kiv = session.library();
+    if (!session.connect(port)) {
         std::fprintf(stderr, "kivtool uds: cannot open %s\n", port.c_str());
         return 1;
     }
-    while (!kiv->isMessageStoreEmpty(MESSAGE_STORE_EVENT))
-        kiv->getRecievedMessage(MESSAGE_STORE_EVENT);
+    session.drainStore(MESSAGE_STORE_EVENT);
     if (kiv->tesSetUdsSequence(sequence.data(), info) != KIV_OK) {
         std::fprintf(stderr, "kivtool uds: the library refused the sequence\n");
-        kiv->esDisconnectUSB();
+        session.disconnect();
         return 1;
     }
 
-    DownloadMonitor monitor(kiv, info, steps);
+    DownloadMonitor monitor(info, steps);
+    session.setUdsObserver([&monitor](const tKIVNGMessageData& record) { monitor.observe(record); });
+    session.setUdsDownloadChannel(info.canChannel);
+    if (!session.startReceiveThread()) {
+        std::fprintf(stderr, "kivtool uds: cannot start the receive thread\n");
+        session.disconnect();
+        return 1;
+    }
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
     kiv->vRunSequenceData();
     int result = 0;
     for (;;) {
-        if (!monitor.pump()) {
+        if (monitor.refused()) {
             result = 1;
             break;
         }
@@ -202,8 +202,10 @@ int runDownload(kivtool::Args args)
     kiv->vStopSequenceData();
     // Reports of the last frames may still be on their way.
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    monitor.pump();
-    kiv->esDisconnectUSB();
+    session.stopReceiveThread();
+    session.setUdsDownloadChannel(-1);
+    session.setUdsObserver({});
+    session.disconnect();
     std::printf("%s: %zu data bytes transferred\n", result == 0 ? "download complete" : "download stopped",
                 monitor.transferred());
     return result;
