@@ -39,7 +39,7 @@ std::optional<KeyMapDatabases::Signal> ChannelKeyMapDatabases::findSignal(int ch
         return std::nullopt;
     for (const auto& signal : message->signalList) {
         if (signal.startByte == startByte && signal.startBit == startBit)
-            return Signal{signal.name, signal.signalType};
+            return Signal{signal.name, signal.signalType, signal.byteOrder};
     }
     return std::nullopt;
 }

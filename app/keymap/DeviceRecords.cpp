@@ -1,6 +1,7 @@
 #include "keymap/DeviceRecords.h"
 
 #include "keymap/KeyFields.h"
+#include "keymap/KeyMapDatabases.h"
 #include "keymap/KeyMapTexts.h"
 #include "shell/SessionTexts.h"
 
@@ -431,7 +432,34 @@ bool decodeIgnitionList(const std::uint8_t* bytes, std::size_t size, CKeyMap& st
     return true;
 }
 
-bool decodeProgressiveList(const std::uint8_t* bytes, std::size_t size, CProgressive& staging)
+namespace {
+
+// The byte order of the frame's signal as the databases know it, or none.
+std::optional<int> databaseByteOrder(const KeyMapDatabases* databases, const tKeyFrame& frame, int startByte,
+                                     int startBit)
+{
+    const int channel = parseDecimal(frame.canCh);
+    if (!databases || !databases->isLoaded(channel))
+        return std::nullopt;
+    const auto signal = databases->findSignal(channel, parseHex(frame.messageId), frame.messageFormat != "Standard",
+                                              startByte, startBit);
+    if (!signal)
+        return std::nullopt;
+    return signal->byteOrder == 1 ? 1 : 0;
+}
+
+std::uint64_t intelImageValue(std::uint64_t image, int startByte, int startBit, int length)
+{
+    std::uint8_t bytes[8];
+    for (int i = 7; i >= 0; --i, image >>= 8)
+        bytes[i] = static_cast<std::uint8_t>(image);
+    return extractRaw(bytes, sizeof bytes, startByte, startBit, length, 1);
+}
+
+} // namespace
+
+bool decodeProgressiveList(const std::uint8_t* bytes, std::size_t size, CProgressive& staging,
+                           const KeyMapDatabases* databases)
 {
     Reader in(bytes, size);
     while (!in.atEnd()) {
@@ -459,8 +487,12 @@ bool decodeProgressiveList(const std::uint8_t* bytes, std::size_t size, CProgres
         frame.startByte = std::to_string(startByte);
         frame.startBit = std::to_string(startBit);
         frame.signalLength = std::to_string(length);
-        frame.progressiveMin = formatted("%llX", imageValue(minimum, startByte, startBit, length));
-        frame.progressiveMax = formatted("%llX", imageValue(maximum, startByte, startBit, length));
+        const std::optional<int> byteOrder = databaseByteOrder(databases, frame, startByte, startBit);
+        const auto value = byteOrder == 1 ? intelImageValue : imageValue;
+        if (byteOrder)
+            frame.signalEndian = *byteOrder == 1 ? "Intel" : "Motorola";
+        frame.progressiveMin = formatted("%llX", value(minimum, startByte, startBit, length));
+        frame.progressiveMax = formatted("%llX", value(maximum, startByte, startBit, length));
         frame.progressiveStep = formatted("%llX", step);
         if (!staging.addKey(key))
             return false;

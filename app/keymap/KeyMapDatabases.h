@@ -13,6 +13,7 @@ public:
     struct Signal {
         std::string name;
         std::string signalType;
+        int byteOrder = 0; // 1 Intel, otherwise Motorola
     };
 
     virtual ~KeyMapDatabases() = default;

@@ -136,7 +136,7 @@ bool KeyMapTransfer::readProgressiveFromDevice(CProgressive& staging)
     pause(100ms);
     bool decoded = false;
     if (receiveBlocks(MSG_PROGRESSIVE_READ, answerCode(MSG_PROGRESSIVE_READ), data) == BlockResult::Complete)
-        decoded = decodeProgressiveList(data.data(), data.size(), staging);
+        decoded = decodeProgressiveList(data.data(), data.size(), staging, databases_);
     pause(100ms);
     return decoded;
 }

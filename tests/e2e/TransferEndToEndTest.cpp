@@ -3,6 +3,8 @@
 // carry; each failure leaves the lists as they were.
 #include "SessionFixture.h"
 
+#include "../keymap/FakeDatabases.h"
+
 #include "keymap/KeyFields.h"
 #include "keymap/KeyMapTexts.h"
 #include "keymap/KeyMapTransfer.h"
@@ -74,7 +76,10 @@ void fillFullKeyMap(CKeyMap& keyMap, CIgnition& ignition, CProgressive& progress
                                    type == 3 ? "2" : "1", std::to_string(10 * i)));
         ignition.appendEntry(entry(std::to_string(type), KEY_TYPE_SCENARIO, frames));
     }
-    progressive.appendEntry(entry("0", KEY_TYPE_PROGRESSIVE, {sweep("Intel", "UNM", "2", "4", "1", "0", "1", "1")}));
+    // A multi-bit Intel signal that is not byte aligned: the record does not
+    // say Intel, so reading it back needs the database.
+    progressive.appendEntry(
+        entry("0", KEY_TYPE_PROGRESSIVE, {sweep("Intel", "UNM", "2", "4", "12", "123", "ABC", "1")}));
     progressive.appendEntry(
         entry("1", KEY_TYPE_PROGRESSIVE, {sweep("Motorola", "UNM", "1", "7", "16", "100", "FFFF", "100")}));
     progressive.appendEntry(entry("2", KEY_TYPE_PROGRESSIVE, {sweep("Motorola", "SNM", "4", "3", "4", "8", "7", "1")}));
@@ -145,8 +150,21 @@ protected:
     std::vector<std::vector<std::string>> before;
 };
 
+// The database of CAN 1 as the progressive keys' signals need it.
+keymaptest::FakeDatabases sweptSignals()
+{
+    keymaptest::FakeDatabases databases;
+    databases.addMessage(1, 0x3E9, false, "Sweep");
+    databases.addSignal(1, 0x3E9, false, 2, 4, {"IntelSweep", "UNM", 1});
+    databases.addSignal(1, 0x3E9, false, 1, 7, {"MotorolaSweep", "UNM", 0});
+    databases.addSignal(1, 0x3E9, false, 4, 3, {"SignedSweep", "SNM", 0});
+    return databases;
+}
+
 TEST_F(TransferEndToEnd, FullKeyMapRoundTrip)
 {
+    const keymaptest::FakeDatabases databases = sweptSignals();
+    transfer.setDatabases(&databases, nullptr);
     storeFullKeyMap();
     EXPECT_EQ(sent(MSG_KEY_WRITE), 2u);
     EXPECT_EQ(sim->keyMap().stored().scenarioKeys.size(), 2u);
@@ -170,6 +188,9 @@ TEST_F(TransferEndToEnd, FullKeyMapRoundTrip)
     EXPECT_EQ(deviceFields(keyMap), keys);
     EXPECT_EQ(deviceFields(ignition), deviceFields(expectedIgnition));
     EXPECT_EQ(deviceFields(progressive), deviceFields(expectedProgressive));
+    for (std::size_t i = 0; i < progressive.entries().size() && i < expectedProgressive.entries().size(); ++i)
+        EXPECT_EQ(progressive.entries()[i].frames.front().signalEndian,
+                  expectedProgressive.entries()[i].frames.front().signalEndian);
     EXPECT_TRUE(keyMap.modified());
 }
 
