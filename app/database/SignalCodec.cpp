@@ -45,6 +45,22 @@ int firstInside(int startByte, int startBit, int length, int byteOrder, std::int
     return static_cast<int>(std::clamp<std::int64_t>(skip, 0, length));
 }
 
+// Calls visit(i, position) for each signal bit i (counted from the most
+// significant) whose bit-text position lies inside bitCount data bits, in
+// order. A Motorola signal is a plain run of bits, so the walk ends at the
+// first bit past the data.
+template <typename Visit>
+void forEachSignalBit(int startByte, int startBit, int length, int byteOrder, std::int64_t bitCount, Visit visit)
+{
+    for (int i = firstInside(startByte, startBit, length, byteOrder, bitCount); i < length; ++i) {
+        const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
+        if (position >= 0 && position < bitCount)
+            visit(i, static_cast<std::size_t>(position));
+        else if (byteOrder != 1 && position >= bitCount)
+            break;
+    }
+}
+
 std::string formatRaw(std::uint64_t raw, bool isSigned)
 {
     char buffer[32];
@@ -173,13 +189,8 @@ std::string extractSignalBits(std::string_view bits, int startByte, int startBit
         return out;
     out.reserve(static_cast<std::size_t>(length));
     const auto size = static_cast<std::int64_t>(bits.size());
-    for (int i = firstInside(startByte, startBit, length, byteOrder, size); i < length; ++i) {
-        const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
-        if (position >= 0 && position < size)
-            out.push_back(bits[static_cast<std::size_t>(position)]);
-        else if (byteOrder != 1 && position >= size)
-            break; // a Motorola signal is a plain substring
-    }
+    forEachSignalBit(startByte, startBit, length, byteOrder, size,
+                     [&](int, std::size_t position) { out.push_back(bits[position]); });
     return out;
 }
 
@@ -205,16 +216,8 @@ std::string decodeSignal(std::string_view data, int startByte, int startBit, int
     };
     const auto bitCount = static_cast<std::int64_t>(count) * 4;
     std::uint64_t raw = 0;
-    for (int i = firstInside(startByte, startBit, length, byteOrder, bitCount); i < length; ++i) {
-        const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
-        if (position < 0 || position >= bitCount) {
-            if (byteOrder != 1 && position >= bitCount)
-                break;
-            continue;
-        }
-        const auto p = static_cast<std::size_t>(position);
-        raw = (raw << 1) | ((nibble(p / 4) >> (3 - p % 4)) & 1u);
-    }
+    forEachSignalBit(startByte, startBit, length, byteOrder, bitCount,
+                     [&](int, std::size_t p) { raw = (raw << 1) | ((nibble(p / 4) >> (3 - p % 4)) & 1u); });
     const bool isSigned = signalType == "SNM";
     if (isSigned)
         raw = signExtend(raw, length);
@@ -285,16 +288,8 @@ std::uint64_t extractRaw(const std::uint8_t* data, std::size_t size, int startBy
 {
     const auto bitCount = static_cast<std::int64_t>(size) * 8;
     std::uint64_t raw = 0;
-    for (int i = firstInside(startByte, startBit, length, byteOrder, bitCount); i < length; ++i) {
-        const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
-        if (position < 0 || position >= bitCount) {
-            if (byteOrder != 1 && position >= bitCount)
-                break;
-            continue;
-        }
-        const auto p = static_cast<std::size_t>(position);
-        raw = (raw << 1) | ((data[p / 8] >> (7 - p % 8)) & 1u);
-    }
+    forEachSignalBit(startByte, startBit, length, byteOrder, bitCount,
+                     [&](int, std::size_t p) { raw = (raw << 1) | ((data[p / 8] >> (7 - p % 8)) & 1u); });
     return raw;
 }
 
@@ -302,19 +297,12 @@ void insertRaw(std::uint8_t* data, std::size_t size, int startByte, int startBit
                std::uint64_t raw)
 {
     const auto bitCount = static_cast<std::int64_t>(size) * 8;
-    for (int i = firstInside(startByte, startBit, length, byteOrder, bitCount); i < length; ++i) {
-        const std::int64_t position = bitPosition(startByte, startBit, length, byteOrder, i);
-        if (position < 0 || position >= bitCount) {
-            if (byteOrder != 1 && position >= bitCount)
-                break;
-            continue;
-        }
+    forEachSignalBit(startByte, startBit, length, byteOrder, bitCount, [&](int i, std::size_t p) {
         const int bitOfValue = length - 1 - i;
         const bool set = bitOfValue < 64 && ((raw >> bitOfValue) & 1u);
-        const auto p = static_cast<std::size_t>(position);
         const auto mask = static_cast<std::uint8_t>(1u << (7 - p % 8));
         data[p / 8] = set ? static_cast<std::uint8_t>(data[p / 8] | mask) : static_cast<std::uint8_t>(data[p / 8] & ~mask);
-    }
+    });
 }
 
 std::int64_t readDecimalSigned(std::string_view text)
